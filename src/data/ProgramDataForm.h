@@ -1,0 +1,115 @@
+#pragma once
+
+#include "data/DataSet.h"
+#include "data/Database.h"
+#include "data/Query.h"
+#include "data/Table.h"
+
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+namespace kv::data {
+
+// One entry of the catalogue table list walked by pack, clear and the
+// table information window.
+struct CatalogueTable {
+    QString caption;
+    QString tableName;
+    Table* component = nullptr;
+};
+
+// The data module: one table component, data source and scratch query per
+// catalogue table, shared by every window for the life of the program.
+class TProgramDataForm : public QObject {
+    Q_OBJECT
+public:
+    explicit TProgramDataForm(QObject* parent = nullptr);
+    ~TProgramDataForm() override;
+
+    // The catalogue connection the components work on (owned here).
+    void setDatabase(std::unique_ptr<Database> database);
+    Database* KestrelviewDatabase() const { return m_database.get(); }
+
+    // Opens every table but Update in the catalogue's opening order; each
+    // read-only when the catalogue is.
+    void openTables(bool readOnly);
+    void closeTables();
+
+    // Every table component in opening order (Settings first, Update last).
+    std::vector<Table*> tables();
+    std::vector<Query*> queries();
+
+    void BuildCatalogueTables();
+    const std::vector<CatalogueTable>& CatalogueTables() const { return m_catalogueTables; }
+
+    Table PictureInfoTable;
+    Table PicturePeopleTable;
+    Table AlbumListTable;
+    Table AlbumTable;
+    Table PersonTable;
+    Table PersonGroupTable;
+    Table PlaceTable;
+    Table CategoryTable;
+    Table SubCategoryTable;
+    Table RatingTable;
+    Table RatingListTable;
+    Table MediaTypeTable;
+    Table StorageLocationTable;
+    Table UserSettingsTable;
+    Table SecurityTable;
+    Table SettingsTable;
+    Table SearchTable;
+    Table FileExtensionsTable;
+    Table UpdateTable;
+
+    DataSource PictureInfoSource;
+    DataSource PicturePeopleSource;
+    DataSource AlbumListSource;
+    DataSource AlbumSource;
+    DataSource PersonSource;
+    DataSource PersonGroupSource;
+    DataSource PlaceSource;
+    DataSource CategorySource;
+    DataSource SubCategorySource;
+    DataSource RatingSource;
+    DataSource RatingListSource;
+    DataSource MeditaTypeSource;
+    DataSource StorageLocationSource;
+    DataSource UserSettingsSource;
+    DataSource SecuritySource;
+    DataSource SettingsSource;
+    DataSource SearchSource;
+    DataSource FileExtensionsSource;
+    DataSource UpdateSource;
+
+    Query PictureInfoQuery;
+    Query PicturePeopleQuery;
+    Query AlbumListQuery;
+    Query AlbumQuery;
+    Query PersonQuery;
+    Query PersonGroupQuery;
+    Query PlaceQuery;
+    Query CategoryQuery;
+    Query SubCategoryQuery;
+    Query RatingQuery;
+    Query RatingListQuery;
+    Query MediaTypeQuery;
+    Query StorageLocationQuery;
+    Query UserSettingsQuery;
+    Query SecurityQuery;
+    Query SettingsQuery;
+    Query FileExtensionsQuery;
+    Query UpdateQuery;
+    Query UpdateStatmentQuery;
+
+private:
+    void setUp(Table& table, DataSource& source, const char* tableName, const char* componentName,
+               const char* sourceName);
+
+    std::unique_ptr<Database> m_database;
+    std::vector<CatalogueTable> m_catalogueTables;
+};
+
+}  // namespace kv::data

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "data/DataSet.h"
+
+#include <QHash>
+
+#include <vector>
+
+namespace kv::data {
+
+class Database;
+
+// A scratch query: SQL lines in the Local SQL dialect, prepared, opened
+// (rows read into memory, so that no read lock is held) or executed.
+class Query : public DataSet {
+    Q_OBJECT
+public:
+    explicit Query(Database* db = nullptr, QObject* parent = nullptr);
+
+    void setDatabase(Database* db) { m_db = db; }
+    Database* database() const { return m_db; }
+
+    QStringList& sql() { return m_sql; }
+    const QStringList& sql() const { return m_sql; }
+    void clearSql();
+    void addLine(const QString& line);
+    QString text() const { return m_sql.join(QLatin1Char('\n')); }
+
+    // Checks the statement (names, syntax) without running it.
+    void prepare();
+    void unprepare() { m_prepared = false; }
+    bool prepared() const { return m_prepared; }
+
+    void open() override;   // runs a SELECT and reads its rows
+    void execSQL();         // runs any other statement in one transaction
+    qint64 rowsAffected() const { return m_rowsAffected; }
+    void close() override;
+
+    void first() override;
+    void next() override;
+    void prior() override;
+    void last() override;
+    bool isEmpty() const override { return m_rows.empty(); }
+    int recordCount() const { return static_cast<int>(m_rows.size()); }
+    int recNo() const { return m_pos; }  // 0-based; -1 when empty
+
+    QStringList fieldNames() const override;
+    bool hasField(const QString& name) const override;
+    FieldType fieldType(const QString& name) const override;
+    QVariant fieldValue(const QString& name) const override;
+    QVariant value(int column) const;
+
+private:
+    int columnIndex(const QString& name) const;
+
+    Database* m_db = nullptr;
+    QStringList m_sql;
+    bool m_prepared = false;
+    qint64 m_rowsAffected = 0;
+    QStringList m_columns;
+    std::vector<FieldType> m_types;
+    QHash<QString, int> m_index;  // upper-cased name -> first column of that name
+    std::vector<std::vector<QVariant>> m_rows;
+    int m_pos = -1;
+};
+
+}  // namespace kv::data

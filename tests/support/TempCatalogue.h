@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/Database.h"
+#include "data/ProgramDataForm.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kv::test {
+
+// A new catalogue in a temporary directory, removed with the fixture.
+class TempCatalogue {
+public:
+    TempCatalogue()
+    {
+        EXPECT_TRUE(m_dir.isValid());
+        data::Database::create(m_dir.path());
+    }
+    QString path() const { return m_dir.path(); }
+    std::unique_ptr<data::Database> open(bool readOnly = false) const { return data::Database::open(path(), readOnly); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A data module on a new catalogue with every table open.
+struct OpenDataModule {
+    TempCatalogue catalogue;
+    data::TProgramDataForm dm;
+    OpenDataModule()
+    {
+        dm.setDatabase(catalogue.open());
+        dm.openTables(false);
+    }
+    data::Database& db() { return *dm.KestrelviewDatabase(); }
+};
+
+}  // namespace kv::test
