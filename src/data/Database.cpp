@@ -288,6 +288,10 @@ std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly
 void Database::configure()
 {
     sqlite3_extended_result_codes(m_db, 1);
+    // Double quotes name things only; every text value reaches SQLite in
+    // single quotes, so a stray double-quoted value is an error, not a string.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     // Locks are waited for in retryWhileBusy, in small steps.
     sqlite3_busy_timeout(m_db, 250);
     sqlite3_create_function_v2(m_db, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, unicodeUpper,
@@ -295,6 +299,10 @@ void Database::configure()
     sqlite3_create_function_v2(m_db, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, unicodeLower,
                                nullptr, nullptr, nullptr);
     exec(QStringLiteral("PRAGMA case_sensitive_like = ON"));
+    // Browsing a large table in description order reads its rows out of key
+    // order: keep the pages mapped and cached instead of reading them again.
+    exec(QStringLiteral("PRAGMA cache_size = -32768"));
+    exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
     if (!m_readOnly) {
         // Write-ahead logging: readers never wait for a writer and a post
         // costs no disk flush; several programs on one machine share it.

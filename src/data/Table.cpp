@@ -11,6 +11,10 @@ namespace kv::data {
 
 namespace {
 
+// Rows read ahead per statement while walking: one read transaction and one
+// statement for many rows instead of one each.
+constexpr int kReadAhead = 64;
+
 QString quoted(const QString& identifier)
 {
     QString s = identifier;
@@ -178,8 +182,9 @@ void Table::attachMaster()
 
 void Table::masterMoved()
 {
-    if (!m_masterAttached || !m_master)
+    if (!m_masterAttached || !m_master || !active())
         return;
+    m_readAhead.clear();
     QVariant value;
     DataSet* master = m_master->dataSet();
     if (master && master->active() && (master->state() != State::Browse || !master->isEmpty()))
@@ -188,8 +193,6 @@ void Table::masterMoved()
         return;
     m_rangeValue = value;
     m_rangeActive = true;
-    if (!active())
-        return;
     if (state() != State::Browse)
         cancel();
     loadIds();
@@ -246,6 +249,13 @@ void Table::prepareStatements()
     m_fetch = std::make_unique<Statement>(
         *m_db, QStringLiteral("SELECT %1 FROM %2 AS T WHERE T.rowid = ?")
                    .arg(select.join(QStringLiteral(", ")), quoted(m_tableName)));
+    QStringList marks;
+    for (int i = 0; i < kReadAhead; ++i)
+        marks << QStringLiteral("?");
+    m_fetchBlock = std::make_unique<Statement>(
+        *m_db, QStringLiteral("SELECT T.rowid, %1 FROM %2 AS T WHERE T.rowid IN (%3)")
+                   .arg(select.join(QStringLiteral(", ")), quoted(m_tableName), marks.join(QLatin1Char(','))));
+    m_readAhead.clear();
 }
 
 QString Table::orderClause() const
@@ -315,6 +325,8 @@ void Table::close()
     if (!active())
         return;
     m_fetch.reset();
+    m_fetchBlock.reset();
+    m_readAhead.clear();
     m_ids.clear();
     m_pos = -1;
     m_current.clear();
@@ -336,9 +348,17 @@ void Table::refresh()
     buildColumns();
     prepareStatements();
     loadIds();
+    m_readAhead.clear();
     const int pos = positionOf(current);
     settleAfterChange(pos >= 0 ? pos : oldPos);
     emit dataSetChanged();
+}
+
+void Table::readRowColumns(Statement& st, Row& row, int firstColumn)
+{
+    row.resize(m_columns.size());
+    for (int c = 0; c < static_cast<int>(m_columns.size()); ++c)
+        row[static_cast<size_t>(c)] = st.column(c + firstColumn);
 }
 
 bool Table::readRow(qint64 rowid, Row& row)
@@ -349,18 +369,41 @@ bool Table::readRow(qint64 rowid, Row& row)
         m_fetch->reset();
         return false;
     }
-    row.resize(m_columns.size());
-    for (int c = 0; c < static_cast<int>(m_columns.size()); ++c)
-        row[static_cast<size_t>(c)] = m_fetch->column(c);
+    readRowColumns(*m_fetch, row, 0);
     m_fetch->reset();
     return true;
 }
 
-std::optional<Table::Row> Table::fetchAt(int pos)
+void Table::readAhead(int pos, int direction)
 {
-    Row row;
-    if (readRow(m_ids[static_cast<size_t>(pos)], row))
+    m_readAhead.clear();
+    m_fetchBlock->reset();
+    int bound = 0;
+    for (int i = pos; i >= 0 && i < static_cast<int>(m_ids.size()) && bound < kReadAhead; i += direction)
+        m_fetchBlock->bind(++bound, m_ids[static_cast<size_t>(i)]);
+    while (bound < kReadAhead)
+        m_fetchBlock->bind(++bound, QVariant::fromValue<qint64>(-1));
+    while (m_fetchBlock->step()) {
+        Row row;
+        readRowColumns(*m_fetchBlock, row, 1);
+        m_readAhead.emplace(m_fetchBlock->column(0).toLongLong(), std::move(row));
+    }
+    m_fetchBlock->reset();
+}
+
+std::optional<Table::Row> Table::fetchAt(int pos, int direction)
+{
+    const qint64 id = m_ids[static_cast<size_t>(pos)];
+    auto it = m_readAhead.find(id);
+    if (it == m_readAhead.end()) {
+        readAhead(pos, direction);
+        it = m_readAhead.find(id);
+    }
+    if (it != m_readAhead.end()) {
+        Row row = std::move(it->second);
+        m_readAhead.erase(it);
         return row;
+    }
     // Deleted by another program since the rows were listed.
     m_ids.erase(m_ids.begin() + pos);
     if (m_pos > pos)
@@ -376,7 +419,7 @@ bool Table::scanTo(int from, int step, bool useFilter)
     const int savedPos = m_pos;
     int i = from;
     while (i >= 0 && i < static_cast<int>(m_ids.size())) {
-        std::optional<Row> row = fetchAt(i);
+        std::optional<Row> row = fetchAt(i, step);
         if (!row) {
             if (step < 0)
                 --i;
@@ -742,6 +785,7 @@ bool Table::post()
         }
         tx.commit();
     }
+    m_readAhead.clear();
 
     Row posted;
     if (!readRow(rowid, posted))
@@ -811,6 +855,7 @@ bool Table::deleteRecord()
         st.step();
         tx.commit();
     }
+    m_readAhead.clear();
     const int pos = m_pos;
     m_ids.erase(m_ids.begin() + pos);
     settleAfterChange(pos);

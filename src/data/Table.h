@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace kv::data {
@@ -125,7 +126,9 @@ private:
     bool leaveEditState();
     void loadIds();
     bool readRow(qint64 rowid, Row& row);
-    std::optional<Row> fetchAt(int pos);  // drops rows deleted by others
+    void readRowColumns(Statement& st, Row& row, int firstColumn);
+    std::optional<Row> fetchAt(int pos, int direction = 1);  // drops rows deleted by others
+    void readAhead(int pos, int direction);
     bool accepts();                       // the filter on the row in m_current
     bool scanTo(int from, int step, bool useFilter);
     void settleAfterChange(int preferredPos);
@@ -158,6 +161,9 @@ private:
     std::vector<Column> m_columns;
     QHash<QString, int> m_columnIndex;
     std::unique_ptr<Statement> m_fetch;
+    std::unique_ptr<Statement> m_fetchBlock;
+    // Rows read ahead in one statement while the cursor walks the table.
+    std::unordered_map<qint64, Row> m_readAhead;
 
     std::vector<qint64> m_ids;  // rowids in order
     int m_pos = -1;

@@ -99,7 +99,7 @@ INSERT INTO RatingList VALUES (3, 'Good'), (4, 'Great'), (7, 'Unused');
 INSERT INTO MediaType VALUES (1, 'Disc', 1), (2, 'Print', 0);
 INSERT INTO StorageLocation VALUES (4, 'CD 4', 'B', 1), (5, 'Shoebox', 'A', 2), (6, 'CD 6', 'A', 1);
 INSERT INTO Security VALUES (1, 'Admin'), (2, 'Viewer');
-INSERT INTO "User" VALUES (1, 'SUPERVISOR', ''), (2, 'guest', 'pw'), (3, 'supervisor', 'secret');
+INSERT INTO "User" VALUES (1, 'SUPERVISOR', NULL), (2, 'guest', 'pw'), (3, 'supervisor', 'secret');
 INSERT INTO Settings VALUES ('047100-03-19');
 INSERT INTO "Update" VALUES ('047100-03-19', 1), ('047100-03-20', 2), ('047100-03-21', 1), ('047100-03-21', 0);
 )sql";
@@ -286,7 +286,10 @@ Order By PI.DateTaken DESC, PI.PictureDescription)sql",
         {R"sql(Select PictureID From "PictureInfo.db" Where RatingID In ("3", "4") Order By PictureID)sql",
          {"1", "2"}},
         {R"sql(Select * From "User.db" Where Upper(LoginName) = Upper("Supervisor") and UserPassword = "")sql",
-         {"1|SUPERVISOR|"}},
+         {"1|SUPERVISOR|NULL"}},
+        // A blank field is Null: "" matches it, and <> "" leaves it out.
+        {R"sql(Select UserID From "User.db" Where UserPassword <> "" Order By UserID)sql", {"2", "3"}},
+        {R"sql(Select UserID From "User.db" U Where "" = U.UserPassword)sql", {"1"}},
         {"Select Count (PP.PersonID) AS PeopleCount, PP.PersonID, P.PersonDescription\n"
          "From \"PicturePeople.db\" PP\nLEFT OUTER JOIN \"Person.db\" P\nON (PP.PersonID = P.PersonID)\n"
          "Group By P.PersonDescription, PP.PersonID",

@@ -166,6 +166,7 @@ public:
         markTables();
         markWords();
         convertDates(kind == u"INSERT");
+        convertBlankComparisons();
         return {{joined()}, kind == u"SELECT", false};
     }
 
@@ -368,6 +369,38 @@ private:
                                              stmt_);
             }
             out_[literal] = quotedString(*iso);
+        }
+    }
+
+    // A blank text field is stored as Null, as the desktop engine keeps blank
+    // fields. So "col = ''" must also match Null, and "col <> ''" must not:
+    // the column is read through IFNULL(col, '').
+    void convertBlankComparisons()
+    {
+        auto wrap = [this](qsizetype first, qsizetype last) {
+            out_[first] = QStringLiteral("IFNULL(") + out_[first];
+            out_[last] += QStringLiteral(", '')");
+        };
+        auto isBlankTest = [this](qsizetype literal, qsizetype op) {
+            return isLiteral(literal) && t_[literal].text.isEmpty() && inRange(op)
+                   && (t_[op].text == u"=" || t_[op].text == u"<>" || t_[op].text == u"!=");
+        };
+        auto isTextColumn = [this](const QString& column) {
+            const auto type = schema_.columnType(column);
+            return !type || *type == FieldType::Alpha || *type == FieldType::Memo;
+        };
+        for (qsizetype i = 0; i < size(); ++i) {
+            if (isBlankTest(i, i - 1)) {
+                const auto column = columnEndingAt(i - 2);
+                if (!column || !isTextColumn(*column) || isSymbol(i - 3, u")"))
+                    continue;
+                wrap(isSymbol(i - 3, u".") ? i - 4 : i - 2, i - 2);
+            } else if (isBlankTest(i, i + 1)) {
+                const auto column = columnStartingAt(i + 2);
+                if (!column || !isTextColumn(*column))
+                    continue;
+                wrap(i + 2, isSymbol(i + 3, u".") ? i + 4 : i + 2);
+            }
         }
     }
 
