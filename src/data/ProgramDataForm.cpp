@@ -111,6 +111,25 @@ std::vector<Query*> TProgramDataForm::queries()
             &FileExtensionsQuery, &UpdateQuery,        &UpdateStatmentQuery};
 }
 
+void TProgramDataForm::OpenCatalogue(const QString& directory, bool readOnly)
+{
+    setDatabase(Database::open(directory, readOnly));
+    for (Table* t : tables())
+        if (t != &UpdateTable)
+            t->setReadOnly(readOnly);
+    SettingsTable.open();
+    if (!readOnly) {
+        UpdateTable.open();
+        if (runSchemaUpdates)
+            runSchemaUpdates(*this);
+        UpdateTable.close();
+    }
+    for (Table* t : tables())
+        if (t != &SettingsTable && t != &UpdateTable)
+            t->open();
+    BuildCatalogueTables();
+}
+
 void TProgramDataForm::openTables(bool readOnly)
 {
     for (Table* t : tables()) {

@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -31,6 +32,16 @@ public:
     // The catalogue connection the components work on (owned here).
     void setDatabase(std::unique_ptr<Database> database);
     Database* KestrelviewDatabase() const { return m_database.get(); }
+
+    // Opens the catalogue in the directory as the program does at start-up:
+    // the connection, every table read-only when the catalogue is, Settings
+    // first, then (writable catalogues only) Update with the schema updates,
+    // then the other tables in their fixed order, then the table list.
+    // Stops at the first engine error, which is passed on.
+    void OpenCatalogue(const QString& directory, bool readOnly);
+
+    // Runs while Update is open during OpenCatalogue (writable catalogues).
+    std::function<void(TProgramDataForm&)> runSchemaUpdates;
 
     // Opens every table but Update in the catalogue's opening order; each
     // read-only when the catalogue is.

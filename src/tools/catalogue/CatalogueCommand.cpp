@@ -1,5 +1,6 @@
 #include "tools/catalogue/CatalogueCommand.h"
 
+#include "app/StartupValues.h"
 #include "data/Database.h"
 #include "data/FieldValue.h"
 #include "data/ProgramDataForm.h"
@@ -11,7 +12,8 @@ namespace {
 const char* kUsage =
     "usage: kestrelview-catalogue create DIR\n"
     "       kestrelview-catalogue sql DIR STATEMENT\n"
-    "       kestrelview-catalogue tables DIR\n";
+    "       kestrelview-catalogue tables DIR\n"
+    "       kestrelview-catalogue where [PROGRAM_DIR]\n";
 
 int create(const QString& dir, QTextStream& out)
 {
@@ -62,13 +64,25 @@ int tables(const QString& dir, QTextStream& out)
     return 0;
 }
 
+// The catalogue directory the program would open when started in the
+// current directory (from Kestrelview.ini, with its fallbacks).
+int where(const QString& programDir, QTextStream& out)
+{
+    app::LocationFolders folders = app::systemLocationFolders();
+    if (!programDir.isEmpty())
+        folders.executableDir = programDir;
+    out << app::resolveDatabaseLocation(folders).directory << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int runCatalogueCommand(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     const QString command = arguments.value(0);
     const bool known = (command == u"create" && arguments.size() == 2) || (command == u"sql" && arguments.size() == 3)
-                       || (command == u"tables" && arguments.size() == 2);
+                       || (command == u"tables" && arguments.size() == 2)
+                       || (command == u"where" && arguments.size() <= 2);
     if (!known) {
         err << kUsage;
         return 2;
@@ -76,6 +90,8 @@ int runCatalogueCommand(const QStringList& arguments, QTextStream& out, QTextStr
     try {
         if (command == u"create")
             return create(arguments[1], out);
+        if (command == u"where")
+            return where(arguments.value(1), out);
         if (command == u"sql")
             return sql(arguments[1], arguments[2], out);
         return tables(arguments[1], out);

@@ -1,0 +1,192 @@
+#include "app/Startup.h"
+
+#include "app/EngineCheck.h"
+#include "app/SplashForm.h"
+#include "common/MessageService.h"
+#include "common/TextHelpers.h"
+#include "data/ProgramDataForm.h"
+#include "data/SessionRegistry.h"
+#include "ui/main/MainForm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace kv::app {
+
+QString privateDirectory()
+{
+    const QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("047100-03-20-%1").arg(networkUserName()));
+    QDir().mkpath(dir);
+    return withTrailingSeparator(dir);
+}
+
+QString networkUserName()
+{
+    for (const char* name : {"USER", "LOGNAME", "USERNAME"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            return value;
+    }
+    return QStringLiteral("user");
+}
+
+Startup::Startup(QStringList parameters, LocationFolders folders, Hooks hooks)
+    : m_parameters(std::move(parameters))
+    , m_folders(std::move(folders))
+    , m_hooks(std::move(hooks))
+{
+}
+
+Startup::~Startup()
+{
+    m_dataModule.reset();
+    m_mainWindow.reset();
+}
+
+void Startup::step(int n)
+{
+    if (m_hooks.afterStep)
+        m_hooks.afterStep(n);
+}
+
+int Startup::run()
+{
+    m_values.switches = parseCommandLine(m_parameters);
+
+    // 1. Help file
+    m_values.HelpAvailable = !helpFile(m_folders).isEmpty();
+    step(1);
+    // 2. Catalogue directory
+    const DatabaseLocation location = resolveDatabaseLocation(m_folders);
+    m_values.DatabaseDirectory = location.directory;
+    m_values.DatabaseReadOnly = location.readOnly;
+    step(2);
+    // 3. Short date format: "mm/dd/yyyy" (kShortDateFormat) is fixed.
+    step(3);
+    // 4. "-R": forget saved window positions
+    if (m_values.switches.resetPositions && m_hooks.resetWindowPositions)
+        m_hooks.resetWindowPositions();
+    step(4);
+    // 5. Engine check
+    const QString engineMessage = engineCheckMessage(engineVersion ? engineVersion : sqliteVersionNumber());
+    if (!engineMessage.isEmpty()) {
+        common::showError(engineMessage);
+        return 1;
+    }
+    step(5);
+    // 6. Splash
+    if (!m_values.switches.noSplash) {
+        m_splash = std::make_unique<TSplashForm>();
+        m_splash->show();
+        m_splash->repaint();
+        QCoreApplication::processEvents();
+    }
+    step(6);
+    // 7. Application
+    QCoreApplication::setApplicationName(QStringLiteral("Kestrelview"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Kestrelview"));
+    step(7);
+    // 8. Main window, with the engine session set up
+    startupValues() = m_values;
+    privateDirectory();
+    m_mainWindow = std::make_unique<ui::TMainForm>(m_values.DatabaseReadOnly);
+    step(8);
+    // 9. Directory length
+    if (databaseDirectoryTooLong(m_values.DatabaseDirectory)) {
+        common::showError(maximumLengthMessage());
+        return 1;
+    }
+    step(9);
+    // 10. Directory exists
+    if (!QFileInfo(m_values.DatabaseDirectory).isDir()) {
+        common::showError(common::FormatMessage(QStringLiteral("Database Directory: %s% Not Found!\rAborting Application!"),
+                                                m_values.DatabaseDirectory));
+        return 1;
+    }
+    step(10);
+    // 11. Data module: open the catalogue
+    if (!openCatalogue())
+        return 1;
+    if (m_splash)
+        m_splash->advance();
+    step(11);
+    // 12. Logon window
+    if (m_hooks.createLogonWindow)
+        m_hooks.createLogonWindow(*m_dataModule);
+    if (m_splash)
+        m_splash->advance();
+    step(12);
+    // 13. Settings
+    if (m_hooks.loadSettings)
+        m_hooks.loadSettings(*m_dataModule);
+    step(13);
+    // 14. Splash away
+    m_splash.reset();
+    step(14);
+    // 15. Logon
+    const LogonOutcome outcome = m_hooks.runLogon ? m_hooks.runLogon(*m_dataModule) : LogonOutcome::LoggedOn;
+    step(15);
+    int code = 0;
+    switch (outcome) {
+    case LogonOutcome::Denied:
+        if (m_hooks.playSound)
+            m_hooks.playSound(QStringLiteral("AccessDenied"));
+        common::showError(QStringLiteral("Access Denied To Kestrelview, Invalid Login"));
+        code = 1;
+        break;
+    case LogonOutcome::Cancelled:
+        code = 0;
+        break;
+    case LogonOutcome::LoggedOnWhileLoginsDisabled:
+        if (m_hooks.showLoginsDisabled) {
+            m_hooks.showLoginsDisabled();
+        } else {
+            TLoginsDisabledForm form;
+            form.showFor(5000);
+        }
+        code = 0;
+        break;
+    case LogonOutcome::LoggedOn:
+        if (m_hooks.playSound)
+            m_hooks.playSound(QStringLiteral("AccessGranted"));
+        if (m_hooks.runMainLoop) {
+            code = m_hooks.runMainLoop(*m_mainWindow);
+        } else {
+            m_mainWindow->show();
+            code = QApplication::exec();
+        }
+        break;
+    }
+    // 16. End
+    step(16);
+    return code;
+}
+
+bool Startup::openCatalogue()
+{
+    m_dataModule = std::make_unique<data::TProgramDataForm>();
+    try {
+        m_dataModule->OpenCatalogue(m_values.DatabaseDirectory, m_values.DatabaseReadOnly);
+    } catch (const data::EngineError& e) {
+        // The engine's error stack, one entry per line.
+        QString text;
+        for (const QString& entry : e.errorStack().mid(0, 10)) {
+            if (entry.isEmpty())
+                break;
+            text += entry + QLatin1Char('\r');
+        }
+        common::showPlain(text);
+        return false;
+    }
+    m_session = std::make_unique<data::SessionRegistry>(m_values.DatabaseDirectory, networkUserName());
+    data::SessionRegistry* session = m_session.get();
+    m_dataModule->KestrelviewDatabase()->exclusiveUseRefusal = [session] {
+        const int others = session->otherSessionCount();
+        return others == 0 ? QString()
+                           : QStringLiteral("Table is busy: the catalogue is open in %1 other program(s).").arg(others);
+    };
+    return true;
+}
+
+}  // namespace kv::app
