@@ -18,7 +18,14 @@ namespace {
 
 QString sessionsFolder(const QString& catalogueDirectory) { return QDir(catalogueDirectory).filePath(QStringLiteral("Sessions")); }
 
-// True when some process holds a lock on the file.
+// Locks belong to the open file, not to the process (open file description
+// locks): reading another program's file, or our own, never drops a lock, and
+// a lock held by this very program is seen like any other.
+#ifndef F_OFD_GETLK
+#error "open file description locks (Linux 3.15 or later) are needed"
+#endif
+
+// True when some program holds a lock on the file.
 bool isLocked(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -27,7 +34,7 @@ bool isLocked(const QString& path)
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
-    const bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    const bool locked = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
     ::close(fd);
     return locked;
 }
@@ -59,7 +66,7 @@ SessionRegistry::SessionRegistry(const QString& catalogueDirectory, const QStrin
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
-    if (::fcntl(m_fd, F_SETLK, &lock) != 0) {
+    if (::fcntl(m_fd, F_OFD_SETLK, &lock) != 0) {
         ::close(m_fd);
         m_fd = -1;
         return;
