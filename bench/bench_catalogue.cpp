@@ -75,7 +75,7 @@ QString catalogueDir()
 void BM_WalkPicturesWithRatingFilter(benchmark::State& state)
 {
     const QString dir = catalogueDir();
-    const QSet<QString> permitted = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")};
+    const QSet<qint64> permitted = {1, 2, 4};
     qint64 seen = 0;
     for (auto _ : state) {
         TProgramDataForm dm;
@@ -83,7 +83,7 @@ void BM_WalkPicturesWithRatingFilter(benchmark::State& state)
         Table& t = dm.PictureInfoTable;
         t.setReadOnly(true);
         t.onFilterRecord = [&permitted](Table& table) {
-            return permitted.contains(readText(table, QStringLiteral("RatingID")));
+            return permitted.contains(readInteger(table, QStringLiteral("RatingID")));
         };
         t.setFiltered(true);
         t.open();

@@ -219,6 +219,7 @@ void Table::buildColumns()
 {
     m_columns.clear();
     m_columnIndex.clear();
+    m_columnIndexExact.clear();
     for (const FieldDef& f : m_db->tableFields(m_tableName))
         m_columns.push_back({f.name, f.type, f.width, nullptr});
     if (m_def)
@@ -227,9 +228,13 @@ void Table::buildColumns()
             const FieldDef* result = target ? target->field(l.resultField) : nullptr;
             m_columns.push_back({l.name, result ? result->type : FieldType::Alpha, l.width, &l});
         }
-    for (int i = 0; i < static_cast<int>(m_columns.size()); ++i)
-        if (!m_columnIndex.contains(m_columns[static_cast<size_t>(i)].name.toUpper()))
-            m_columnIndex.insert(m_columns[static_cast<size_t>(i)].name.toUpper(), i);
+    for (int i = 0; i < static_cast<int>(m_columns.size()); ++i) {
+        const QString& name = m_columns[static_cast<size_t>(i)].name;
+        if (!m_columnIndex.contains(name.toUpper())) {
+            m_columnIndex.insert(name.toUpper(), i);
+            m_columnIndexExact.insert(name, i);
+        }
+    }
     m_keyColumns.clear();
     for (const QString& f : m_indexFields)
         m_keyColumns.push_back(columnIndex(f));
@@ -873,10 +878,16 @@ QStringList Table::fieldNames() const
     return names;
 }
 
-bool Table::hasField(const QString& name) const { return m_columnIndex.contains(name.toUpper()); }
+bool Table::hasField(const QString& name) const
+{
+    return m_columnIndexExact.contains(name) || m_columnIndex.contains(name.toUpper());
+}
 
 int Table::columnIndex(const QString& name) const
 {
+    // Most callers spell the name as the catalogue does: no upper-casing then.
+    if (const auto exact = m_columnIndexExact.constFind(name); exact != m_columnIndexExact.constEnd())
+        return *exact;
     const auto it = m_columnIndex.constFind(name.toUpper());
     if (it == m_columnIndex.constEnd())
         throw EngineError(QStringList{QStringLiteral("Field '%1' not found.").arg(name),

@@ -159,7 +159,8 @@ private:
     QMetaObject::Connection m_masterConnections[3];
 
     std::vector<Column> m_columns;
-    QHash<QString, int> m_columnIndex;
+    QHash<QString, int> m_columnIndex;       // upper-cased name -> column
+    QHash<QString, int> m_columnIndexExact;  // name as the catalogue spells it -> column
     std::unique_ptr<Statement> m_fetch;
     std::unique_ptr<Statement> m_fetchBlock;
     // Rows read ahead in one statement while the cursor walks the table.
