@@ -2,10 +2,13 @@
 
 #include "app/EngineCheck.h"
 #include "app/SplashForm.h"
+#include "app/StatusWindowDisplay.h"
 #include "common/MessageService.h"
 #include "common/TextHelpers.h"
 #include "data/ProgramDataForm.h"
+#include "data/SchemaUpdates.h"
 #include "data/SessionRegistry.h"
+#include "data/SystemInfo.h"
 #include "ui/main/MainForm.h"
 
 #include <QApplication>
@@ -40,6 +43,8 @@ Startup::Startup(QStringList parameters, LocationFolders folders, Hooks hooks)
 
 Startup::~Startup()
 {
+    if (data::statusDisplay() == m_statusDisplay.get())
+        data::setStatusDisplay(nullptr);
     m_dataModule.reset();
     m_mainWindow.reset();
 }
@@ -83,6 +88,10 @@ int Startup::run()
         QCoreApplication::processEvents();
     }
     step(6);
+    // Long statements of the data module show the "Please Wait" window.
+    m_statusDisplay = std::make_unique<StatusWindowDisplay>();
+    data::setStatusDisplay(m_statusDisplay.get());
+    data::setSchemaUpdateEventPump([] { QCoreApplication::processEvents(); });
     // 7. Application
     QCoreApplication::setApplicationName(QStringLiteral("Kestrelview"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Kestrelview"));
@@ -118,8 +127,12 @@ int Startup::run()
         m_splash->advance();
     step(12);
     // 13. Settings
-    if (m_hooks.loadSettings)
+    if (m_hooks.loadSettings) {
         m_hooks.loadSettings(*m_dataModule);
+    } else {
+        data::LoadSettings(m_dataModule->SettingsTable);
+        m_dataModule->PreviewDirectory = data::SystemInfo().PreviewDir;
+    }
     step(13);
     // 14. Splash away
     m_splash.reset();
@@ -166,6 +179,7 @@ int Startup::run()
 bool Startup::openCatalogue()
 {
     m_dataModule = std::make_unique<data::TProgramDataForm>();
+    m_dataModule->runSchemaUpdates = data::RunSchemaUpdates;
     try {
         m_dataModule->OpenCatalogue(m_values.DatabaseDirectory, m_values.DatabaseReadOnly);
     } catch (const data::EngineError& e) {

@@ -19,6 +19,7 @@ class TMainForm;
 namespace kv::app {
 
 class TSplashForm;
+class StatusWindowDisplay;
 
 enum class LogonOutcome { Denied, Cancelled, LoggedOnWhileLoginsDisabled, LoggedOn };
 
@@ -66,6 +67,7 @@ private:
     std::unique_ptr<ui::TMainForm> m_mainWindow;
     std::unique_ptr<data::TProgramDataForm> m_dataModule;
     std::unique_ptr<data::SessionRegistry> m_session;
+    std::unique_ptr<StatusWindowDisplay> m_statusDisplay;
 };
 
 // The session's private directory: a folder of its own under the system

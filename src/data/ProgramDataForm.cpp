@@ -66,6 +66,8 @@ TProgramDataForm::TProgramDataForm(QObject* parent)
     PicturePeopleTable.setMasterLink(&PictureInfoSource, QStringLiteral("PictureID"), QStringLiteral("PictureID"));
     RatingListTable.setMasterLink(&UserSettingsSource, QStringLiteral("UserID"), QStringLiteral("UserID"));
     AlbumListTable.setMasterLink(&PictureInfoSource, QStringLiteral("PictureID"), QStringLiteral("AlbumPictureID"));
+
+    installRecordRules();
 }
 
 TProgramDataForm::~TProgramDataForm()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DataSet.h"
+#include "data/IdList.h"
 #include "data/Database.h"
 #include "data/Query.h"
 #include "data/Table.h"
@@ -54,6 +55,54 @@ public:
 
     void BuildCatalogueTables();
     const std::vector<CatalogueTable>& CatalogueTables() const { return m_catalogueTables; }
+
+    // ---- Shared state (record rules, searches)
+    // Interactive record checks on or off (the gated checks).
+    bool ValidateOnPost = false;
+    // Upper-cased text of the last find; rows "contain" it for the filters.
+    QString FindText;
+    QString LoginNameFilter;   // upper-cased login name for the user table filter
+    QString SearchTypeFilter;  // search type while the saved searches are filtered
+    IdList SearchResult;       // picture IDs of the last search, in order
+    bool ShowSearchResult = false;
+    IdList PermittedRatings;   // rating IDs the logged-on user may see
+    qint64 PreviousCategory = -1;
+    qint64 PreviousMediaType = -1;
+    // Where preview files are kept (the settings' PreviewDir).
+    QString PreviewDirectory;
+
+    // ---- Operations on the catalogue (cascades and lookups)
+    void ReplaceRatingInRatingLists(qint64 oldRating, qint64 newRating);
+    void ReplaceRatingInPictures(qint64 oldRating, qint64 newRating);
+    void RemovePictureFromAlbums(qint64 picture);
+    void RemoveAlbumFromPictures(qint64 album);
+    void ClearPlaceInPictures(qint64 place);
+    void ClearMediaTypeInStorageLocations(qint64 mediaType);
+    void ClearMediaTypeInPictures(qint64 mediaType);
+    void ClearStorageLocationInPictures(qint64 location);
+    void ClearSubCategoryInPictures(qint64 subCategory);
+    void ClearCategoryInPictures(qint64 category);
+    void ClearPhotographerInPictures(qint64 person);
+    void DeletePicturePeopleLinks(qint64 picture);
+    void RemovePersonFromPictures(qint64 person);
+    void DeletePictureRecord(qint64 picture, bool deleteFile);
+    void SetCategoryOfSubCategoryPictures(qint64 subCategory, qint64 category);
+    void SetMediaTypeOfLocationPictures(qint64 location, qint64 mediaType);
+    void MovePictureToLocation(qint64 picture, qint64 location, qint64 mediaType);
+    void LoadPermittedRatings();
+    bool PictureFileExists(const QString& fileName, qint64 location, qint64 picture);
+
+    // Runs several changes as one transaction (a delete and its cascade):
+    // all stand or none. On failure the open tables are read again.
+    void InOneTransaction(const std::function<void()>& work);
+
+    // Closes the table, switches it to exclusive use and opens it again;
+    // while that is refused, asks whether to try again ("Could not open
+    // Tables exclusively - Try again?"). Cancel passes the error on.
+    void ReopenExclusive(Table& table);
+
+    // The record filters (also used by the find operations).
+    bool PictureAccepted(Table& table) const;
 
     Table PictureInfoTable;
     Table PicturePeopleTable;
@@ -116,6 +165,8 @@ public:
     Query UpdateStatmentQuery;
 
 private:
+    void installRecordRules();
+    void runStatement(Query& query, const QStringList& lines);
     void setUp(Table& table, DataSource& source, const char* tableName, const char* componentName,
                const char* sourceName);
 

@@ -774,6 +774,9 @@ bool Table::post()
                 st.bind(static_cast<int>(i) + 1, values[i]);
             st.step();
             rowid = sqlite3_last_insert_rowid(m_db->handle());
+            for (size_t c = 0; c < m_columns.size(); ++c)
+                if (m_columns[c].type == FieldType::AutoInc)
+                    m_buffer[c] = QVariant::fromValue<qint64>(rowid);
         } else if (!names.isEmpty()) {
             QStringList sets;
             for (const QString& n : names)
@@ -787,6 +790,18 @@ bool Table::post()
             if (sqlite3_changes(m_db->handle()) == 0)
                 throw EngineError(QStringList{QStringLiteral("Record was deleted by another user."),
                                               QStringLiteral("Table: %1").arg(fileName())});
+        }
+        if (duringPost) {
+            try {
+                duringPost(*this);
+            } catch (...) {
+                // Nothing was written: a new row has no key after all.
+                if (inserting)
+                    for (size_t c = 0; c < m_columns.size(); ++c)
+                        if (m_columns[c].type == FieldType::AutoInc)
+                            m_buffer[c] = QVariant();
+                throw;
+            }
         }
         tx.commit();
     }

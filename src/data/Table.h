@@ -95,6 +95,9 @@ public:
     bool deleteRecord();  // false when a BeforeDelete hook abandoned it
 
     Hook beforePost;
+    // Runs inside the post's transaction once the row is written (the key of
+    // a new row is known): changes that must stand or fall with the post.
+    Hook duringPost;
     Hook afterPost;
     Hook afterInsert;
     Hook beforeEdit;

@@ -1,0 +1,260 @@
+// The data module's operations: cascades run when a referenced row goes,
+// moves, and the lookups the record rules need. Each gives its SQL lines to
+// its scratch query; the long ones show a status text meanwhile.
+#include "data/ProgramDataForm.h"
+
+#include "common/MessageService.h"
+#include "data/LoginData.h"
+#include "data/StatusNotice.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace kv::data {
+
+namespace {
+
+QString id(qint64 value) { return QString::number(value); }
+
+// A text value for a Local SQL statement: between double quotes, a double
+// quote inside doubled, so that no file name can end the value early.
+QString quotedValue(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+}  // namespace
+
+void TProgramDataForm::runStatement(Query& query, const QStringList& lines)
+{
+    query.close();
+    query.clearSql();
+    for (const QString& line : lines)
+        query.addLine(line);
+    query.prepare();
+    query.execSQL();
+    query.unprepare();
+}
+
+void TProgramDataForm::ReplaceRatingInRatingLists(qint64 oldRating, qint64 newRating)
+{
+    if (newRating < 0) {
+        StatusNotice notice(QStringLiteral("Please Wait: Deleting Rating From User Access Lists"));
+        runStatement(RatingListQuery, {QStringLiteral("Delete From \"RatingList.db\""),
+                                       QStringLiteral("Where RatingID = ") + id(oldRating)});
+    } else {
+        StatusNotice notice(QStringLiteral("Please Wait: Changing Rating To New Rating In User Access Lists"));
+        runStatement(RatingListQuery, {QStringLiteral("Update \"RatingList.db\""),
+                                       QStringLiteral("Set RatingID = ") + id(newRating),
+                                       QStringLiteral("Where RatingID = ") + id(oldRating)});
+    }
+}
+
+void TProgramDataForm::ReplaceRatingInPictures(qint64 oldRating, qint64 newRating)
+{
+    if (newRating < 0) {
+        StatusNotice notice(QStringLiteral("Please Wait: Deleting Rating From Pictures"));
+        runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set RatingID = Null"),
+                                        QStringLiteral("Where RatingID = ") + id(oldRating)});
+    } else {
+        StatusNotice notice(QStringLiteral("Please Wait: Changing Rating to New Rating In Pictures"));
+        runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""),
+                                        QStringLiteral("Set RatingID = ") + id(newRating),
+                                        QStringLiteral("Where RatingID = ") + id(oldRating)});
+    }
+}
+
+void TProgramDataForm::RemovePictureFromAlbums(qint64 picture)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Removing Picture From All Albums!"));
+    runStatement(PictureInfoQuery, {QStringLiteral("Delete From \"AlbumList.db\""),
+                                    QStringLiteral("Where AlbumPictureID = ") + id(picture)});
+}
+
+void TProgramDataForm::RemoveAlbumFromPictures(qint64 album)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Removing Album From Pictures!"));
+    runStatement(PictureInfoQuery, {QStringLiteral("Delete From \"AlbumList.db\""),
+                                    QStringLiteral("Where AlbumID = ") + id(album)});
+}
+
+void TProgramDataForm::ClearPlaceInPictures(qint64 place)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting Place From Pictures"));
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set PlaceID = Null"),
+                                    QStringLiteral("Where PlaceID = ") + id(place)});
+}
+
+void TProgramDataForm::ClearMediaTypeInStorageLocations(qint64 mediaType)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting Media Type From Storage Location"));
+    runStatement(StorageLocationQuery, {QStringLiteral("Update \"StorageLocation.db\""), QStringLiteral("Set MediaType = Null"),
+                                        QStringLiteral("Where MediaType = ") + id(mediaType)});
+}
+
+void TProgramDataForm::ClearMediaTypeInPictures(qint64 mediaType)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting Media Type From Pictures"));
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set MediaTypeID = Null"),
+                                    QStringLiteral("Where MediaTypeID = ") + id(mediaType)});
+}
+
+void TProgramDataForm::ClearStorageLocationInPictures(qint64 location)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting Storage Location From Pictures"));
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""),
+                                    QStringLiteral("Set StorageLocationID = Null"),
+                                    QStringLiteral("Where StorageLocationID = ") + id(location)});
+}
+
+void TProgramDataForm::ClearSubCategoryInPictures(qint64 subCategory)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting SubCategory From Pictures"));
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set SubCatagoryID = Null"),
+                                    QStringLiteral("Where SubCatagoryID = ") + id(subCategory)});
+}
+
+void TProgramDataForm::ClearCategoryInPictures(qint64 category)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting Category From Pictures"));
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set CatagoryID = Null"),
+                                    QStringLiteral("Where CatagoryID = ") + id(category)});
+}
+
+void TProgramDataForm::ClearPhotographerInPictures(qint64 person)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting Photographer From Pictures"));
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set PhotograherID = Null"),
+                                    QStringLiteral("Where PhotograherID = ") + id(person)});
+}
+
+void TProgramDataForm::DeletePicturePeopleLinks(qint64 picture)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting All Records Linked To Picture"));
+    runStatement(PicturePeopleQuery, {QStringLiteral("Delete From \"PicturePeople.db\""),
+                                      QStringLiteral("Where PictureID = ") + id(picture)});
+}
+
+void TProgramDataForm::RemovePersonFromPictures(qint64 person)
+{
+    StatusNotice notice(QStringLiteral("Please Wait: Deleting Person From Pictures"));
+    runStatement(PicturePeopleQuery, {QStringLiteral("Delete From \"PicturePeople.db\""),
+                                      QStringLiteral("Where PersonID = ") + id(person)});
+}
+
+void TProgramDataForm::DeletePictureRecord(qint64 picture, bool deleteFile)
+{
+    // The picture's file is found before its row goes, and deleted only once
+    // the row is gone: a refused delete leaves the file where it was.
+    QString pictureFile;
+    if (deleteFile) {
+        Query lookup(m_database.get());
+        lookup.addLine(QStringLiteral("Select PI.FileName, SL.Directory From \"PictureInfo.db\" PI"));
+        lookup.addLine(QStringLiteral("LEFT OUTER JOIN \"StorageLocation.db\" SL"));
+        lookup.addLine(QStringLiteral("ON (PI.StorageLocationID = SL.StorageLocationID)"));
+        lookup.addLine(QStringLiteral("Where PI.PictureID = ") + id(picture));
+        lookup.open();
+        const QString name = readText(lookup, QStringLiteral("FileName"));
+        const QString directory = readText(lookup, QStringLiteral("Directory"));
+        if (!lookup.isEmpty() && !name.isEmpty() && !directory.isEmpty())
+            pictureFile = QDir(directory).filePath(name);
+    }
+    runStatement(PictureInfoQuery, {QStringLiteral("Delete From \"PictureInfo.db\""),
+                                    QStringLiteral("Where PictureID = ") + id(picture)});
+    if (!deleteFile)
+        return;
+    if (!pictureFile.isEmpty())
+        QFile::remove(pictureFile);  // a missing file is no error
+    if (!PreviewDirectory.isEmpty())
+        QFile::remove(QDir(PreviewDirectory).filePath(id(picture) + QStringLiteral(".jpg")));
+}
+
+void TProgramDataForm::SetCategoryOfSubCategoryPictures(qint64 subCategory, qint64 category)
+{
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set CatagoryID = ") + id(category),
+                                    QStringLiteral("Where SubCatagoryID = ") + id(subCategory)});
+}
+
+void TProgramDataForm::SetMediaTypeOfLocationPictures(qint64 location, qint64 mediaType)
+{
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set MediaTypeID = ") + id(mediaType),
+                                    QStringLiteral("Where StorageLocationID = ") + id(location)});
+}
+
+void TProgramDataForm::MovePictureToLocation(qint64 picture, qint64 location, qint64 mediaType)
+{
+    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""),
+                                    QStringLiteral("Set MediaTypeID = ") + id(mediaType) + QStringLiteral(", "),
+                                    QStringLiteral("StorageLocationID = ") + id(location),
+                                    QStringLiteral("Where PictureID = ") + id(picture)});
+}
+
+void TProgramDataForm::LoadPermittedRatings()
+{
+    RatingListQuery.close();
+    RatingListQuery.clearSql();
+    RatingListQuery.addLine(QStringLiteral("Select RatingID From \"RatingList.db\""));
+    RatingListQuery.addLine(QStringLiteral("Where UserID = ") + id(LoginData().UserID));
+    RatingListQuery.prepare();
+    RatingListQuery.open();
+    PermittedRatings.clear();
+    for (RatingListQuery.first(); !RatingListQuery.eof(); RatingListQuery.next())
+        if (!RatingListQuery.isNull(QStringLiteral("RatingID")))
+            PermittedRatings.append(readInteger(RatingListQuery, QStringLiteral("RatingID")));
+    RatingListQuery.close();
+    RatingListQuery.unprepare();
+}
+
+bool TProgramDataForm::PictureFileExists(const QString& fileName, qint64 location, qint64 picture)
+{
+    if (fileName.isEmpty())
+        return false;
+    PictureInfoQuery.close();
+    PictureInfoQuery.clearSql();
+    PictureInfoQuery.addLine(QStringLiteral("Select PictureID From \"PictureInfo.db\""));
+    PictureInfoQuery.addLine(QStringLiteral("Where StorageLocationID = ") + id(location) + QStringLiteral(" And "));
+    PictureInfoQuery.addLine(QStringLiteral("Upper(FileName) = ") + quotedValue(fileName.toUpper()) + QStringLiteral(" And"));
+    PictureInfoQuery.addLine(QStringLiteral("PictureID <> ") + id(picture));
+    PictureInfoQuery.prepare();
+    PictureInfoQuery.open();
+    const bool exists = !PictureInfoQuery.isEmpty();
+    PictureInfoQuery.close();
+    PictureInfoQuery.unprepare();
+    return exists;
+}
+
+void TProgramDataForm::InOneTransaction(const std::function<void()>& work)
+{
+    try {
+        WriteTransaction tx(*m_database);
+        work();
+        tx.commit();
+    } catch (...) {
+        for (Table* t : tables())
+            if (t->active()) {
+                t->cancel();
+                t->refresh();
+            }
+        throw;
+    }
+}
+
+void TProgramDataForm::ReopenExclusive(Table& table)
+{
+    table.close();
+    table.setExclusive(true);
+    while (true) {
+        try {
+            table.open();
+            return;
+        } catch (const EngineError&) {
+            if (!common::askOkCancel(QStringLiteral("Could not open Tables exclusively - Try again?"),
+                                     common::MessageKind::DestructiveQuestion))
+                throw;
+        }
+    }
+}
+
+}  // namespace kv::data
