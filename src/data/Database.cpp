@@ -243,7 +243,7 @@ Database::Database(sqlite3* db, QString directory, bool readOnly)
 
 Database::~Database() { sqlite3_close_v2(m_db); }
 
-std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly)
+std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly, int lockWaitMs)
 {
     const QFileInfo dir(directory);
     if (!dir.exists())
@@ -264,6 +264,7 @@ std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly
         throw EngineError(QStringList{QStringLiteral("Cannot open the catalogue %1").arg(file), msg});
     }
     std::unique_ptr<Database> db(new Database(handle, QDir(directory).absolutePath(), readOnly));
+    db->setLockWaitMs(lockWaitMs);
     if (!readOnly && sqlite3_db_readonly(handle, "main") == 1)
         throw EngineError(QStringList{
             QStringLiteral("The catalogue file %1 is read-only.").arg(file),

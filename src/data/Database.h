@@ -82,7 +82,9 @@ public:
     // Opens the catalogue in the directory. Throws EngineError with a clear
     // message when there is none, when the file is no catalogue or damaged,
     // or when it cannot be written although it is opened for writing.
-    static std::unique_ptr<Database> open(const QString& directory, bool readOnly);
+    // lockWaitMs: how long to wait while another program holds the catalogue
+    // locked, here and for later statements.
+    static std::unique_ptr<Database> open(const QString& directory, bool readOnly, int lockWaitMs = 60000);
 
     // Makes a new catalogue in the directory (created when missing) with the
     // schema and the initial contents. Refuses to replace an existing one.

@@ -132,6 +132,7 @@ TEST_F(StartupTest, EveryWayTheStartUpStops)
         {root.filePath("missing"), 0, "Database Directory: %1/ Not Found!\rAborting Application!", MessageKind::Error, 9},
         {"/" + QString(500, 'd'), 0, "Maximum Database Directory Length Exceeded!", MessageKind::Error, 8},
         {damaged.path(), 0, "is not a Kestrelview catalogue.\r", MessageKind::Plain, 10},
+        {kv::data::Database::catalogueFile(cat), 0, "Database Directory: %1/ Not Found!", MessageKind::Error, 9},
     };
     for (const auto& c : cases) {
         steps.clear();

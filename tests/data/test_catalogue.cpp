@@ -254,3 +254,18 @@ TEST(CatalogueTool, CreateSqlAndTables)
     EXPECT_EQ(runTool({QStringLiteral("tables"), dir.filePath(QStringLiteral("none"))}).code, 1);
     EXPECT_EQ(runTool({QStringLiteral("bogus")}).code, 2);
 }
+
+TEST(CatalogueOpen, ACatalogueHeldLockedByAnotherProgramGivesAClearMessage)
+{
+    TempCatalogue cat;
+    auto holder = cat.open();
+    holder->exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+    holder->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    holder->exec(QStringLiteral("UPDATE \"Settings\" SET \"FTPPort\" = 1"));
+    const QString message = errorOf([&] {
+        auto db = Database::open(cat.path(), false, 300);
+        db->runLocalSql(QStringLiteral("Select * From \"Place.db\""));
+    });
+    EXPECT_THAT(message.toStdString(), HasSubstr("locked by another program"));
+    holder->exec(QStringLiteral("COMMIT"));
+}

@@ -164,7 +164,8 @@ TEST_F(SchemaUpdatesTest, LaterLevelsRunInLevelThenSequanceOrder)
 TEST_F(SchemaUpdatesTest, NothingRunsAtTheProgramsLevelOrWithoutALevel)
 {
     addUpdate("047100-03-21", 1, "Insert Into \"Place.db\" (PlaceDescription) Values (\"x\")");
-    for (const QVariant& level : {QVariant("047100-03-20"), QVariant("047100-03-21"), QVariant()}) {
+    // A level of another width compares as text: "47100-3-1" sorts after.
+    for (const QVariant& level : {QVariant("047100-03-20"), QVariant("047100-03-21"), QVariant(), QVariant("47100-3-1")}) {
         setLevel(level);
         status.shown.clear();
         TProgramDataForm dm;
