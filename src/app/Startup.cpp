@@ -5,6 +5,7 @@
 #include "app/StatusWindowDisplay.h"
 #include "common/MessageService.h"
 #include "common/TextHelpers.h"
+#include "common/WindowPosition.h"
 #include "data/ProgramDataForm.h"
 #include "data/SchemaUpdates.h"
 #include "data/SessionRegistry.h"
@@ -70,8 +71,12 @@ int Startup::run()
     // 3. Short date format: "mm/dd/yyyy" (kShortDateFormat) is fixed.
     step(3);
     // 4. "-R": forget saved window positions
-    if (m_values.switches.resetPositions && m_hooks.resetWindowPositions)
-        m_hooks.resetWindowPositions();
+    if (m_values.switches.resetPositions) {
+        if (m_hooks.resetWindowPositions)
+            m_hooks.resetWindowPositions();
+        else
+            common::ResetAllPositions();
+    }
     step(4);
     // 5. Engine check
     const QString engineMessage = engineCheckMessage(engineVersion ? engineVersion : sqliteVersionNumber());

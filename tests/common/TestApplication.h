@@ -1,22 +1,4 @@
 #pragma once
 
-#include <QStandardPaths>
-
-namespace kv::test {
-
-// The one application object of a test program, made on first use and
-// kept until the process ends. Standard paths point into a test folder.
-template <class App>
-App& testApplication()
-{
-    static int argc = 1;
-    static char name[] = "kv_common_tests";
-    static char* argv[] = {name, nullptr};
-    static App* app = [] {
-        QStandardPaths::setTestModeEnabled(true);
-        return new App(argc, argv);
-    }();
-    return *app;
-}
-
-}  // namespace kv::test
+// Kept for the tests of this folder; the header lives with the shared test support.
+#include "support/TestApplication.h"

@@ -1,5 +1,7 @@
 #include "ui/main/MainForm.h"
 
+#include "common/WindowPosition.h"
+
 #include <QStatusBar>
 
 namespace kv::ui {
@@ -12,6 +14,7 @@ TMainForm::TMainForm(bool databaseReadOnly, QWidget* parent)
                    + (databaseReadOnly ? QStringLiteral(" [Read Only]") : QString()));
     resize(600, 450);
     statusBar();
+    new common::TSaveFormPosition(this, QStringLiteral("Main Form"));
 }
 
 }  // namespace kv::ui

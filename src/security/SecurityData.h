@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace kv::data {
+class TProgramDataForm;
+}
+
+namespace kv::security {
+
+// Every right of a security profile: its Security field and the caption of
+// its check box in the Security window, in the window's order.
+#define KV_SECURITY_RIGHTS(X)                                   \
+    X(CanModifySettings, "Change System Settings")              \
+    X(CanViewSettings, "View Settings")                         \
+    X(CanAddUsers, "Modify Users")                              \
+    X(CanPackDatabase, "Pack Database")                         \
+    X(CanViewSecurity, "View Security")                         \
+    X(CanAddPicture, "Add Picture")                             \
+    X(CanEditPicture, "Edit Picture")                           \
+    X(CanDeletePicture, "Delete Picture")                       \
+    X(CanCopyPictures, "Copy Pictures")                         \
+    X(CanAddPlace, "Add Place")                                 \
+    X(CanEditPlace, "Edit Place")                               \
+    X(CanDeletePlace, "Delete Place")                           \
+    X(CanAddPerson, "Add Person")                               \
+    X(CanEditPerson, "Edit Person")                             \
+    X(CanDeletePerson, "Delete Person")                         \
+    X(CanAddCatatory, "Add Category")                           \
+    X(CanEditCatagory, "Edit Catetory")                         \
+    X(CanDeleteCatagory, "Delete Category")                     \
+    X(CanAddSubCat, "Add Sub Category")                         \
+    X(CanEditSubCat, "Edit Sub Category")                       \
+    X(CanDeleteSubCat, "Delete Sub Category")                   \
+    X(CanAddRating, "Add Rating")                               \
+    X(CanEditRating, "Edit Rating")                             \
+    X(CanDeleteRating, "Delete Rating")                         \
+    X(CanAddMedia, "Add Media")                                 \
+    X(CanEditMedia, "Edit Media")                               \
+    X(CanDeleteMedia, "Delete Media")                           \
+    X(CanAddStorageLoc, "Add Storage Location")                 \
+    X(CanEditStorageLoc, "Edit Storage Location")               \
+    X(CanDeleteStorageLoc, "Delete Storage Location")           \
+    X(CanMoveLocations, "Move Location")                        \
+    X(CanViewModified, "View Modified")                         \
+    X(CanAddAlbum, "Add Album")                                 \
+    X(CanEditAlbum, "Edit Album")                               \
+    X(CanDeleteAlbum, "Delete Album")                           \
+    X(CanSaveSearch, "Save Searches")                           \
+    X(CanEditSearch, "Edit Searches")                           \
+    X(CanDeleteSearch, "Delete Searches")                       \
+    X(CanImport, "Can Import")                                  \
+    X(CanExport, "Can Export")                                  \
+    X(CanUploadHTML, "Can Upload HTML")                         \
+    X(CanAddGroup, "Add Person Group")                          \
+    X(CanEditGroup, "Edit Person Group")                        \
+    X(CanDeleteGroup, "Delete Person Group")
+
+// The logged-on user's rights, loaded at logon from his profile.
+struct TSecurityData {
+    qint64 SecurityID = -1;
+    QString SecurityDescription = QStringLiteral("Undefined");
+    bool Supervisor = false;
+    bool EnforceRating = true;
+#define KV_RIGHT_MEMBER(name, caption) bool name = false;
+    KV_SECURITY_RIGHTS(KV_RIGHT_MEMBER)
+#undef KV_RIGHT_MEMBER
+
+    // A right by its field name; nullptr when there is none of that name.
+    bool* right(const QString& field);
+};
+
+TSecurityData& SecurityData();
+
+struct RightInfo {
+    const char* field;
+    const char* caption;
+};
+// Every right in the window's order ("Supervisor" and "Enforce Rating
+// Restrictions" are not among them).
+const std::vector<RightInfo>& rightsList();
+
+// The built-in administrator profile.
+inline constexpr qint64 kAdministratorProfile = 1;
+
+// Fills the record from the profile's Security row; defaults when there is
+// none. On a read-only catalogue only the viewing rights remain.
+void LoadRights(data::TProgramDataForm& dm, qint64 securityId, bool databaseReadOnly, TSecurityData& rights);
+void LoadRights(data::TProgramDataForm& dm, qint64 securityId, bool databaseReadOnly);
+
+// Clears every right that changes the catalogue.
+void ReduceToViewingRights(TSecurityData& rights);
+
+// Which controls of the Security window are enabled, for the logged-on
+// user's profile and the profile shown.
+struct SecurityFormControls {
+    bool insert = false;
+    bool save = false;
+    bool remove = false;
+    bool description = false;
+    bool rights = false;  // every check box but "Supervisor"
+};
+SecurityFormControls securityFormControls(qint64 loggedOnProfile, qint64 shownProfile);
+
+}  // namespace kv::security
