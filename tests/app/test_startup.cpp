@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
@@ -196,6 +197,26 @@ TEST_F(StartupTest, ReadOnlyCatalogueOpensEveryTableReadOnly)
     EXPECT_EQ(startup.run(), 0);
     EXPECT_TRUE(readOnly);
     EXPECT_EQ(caption, "Kestrelview Version 2.1 [Read Only]");
+}
+
+TEST_F(StartupTest, ResetSwitchForgetsWindowPositionsBeforeAnyWindow)
+{
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings("Marrowind", "Kestrelview").setValue("Forms/Main Form/Width", 999);
+    const QString cat = root.filePath("catalogue");
+    kv::data::Database::create(cat);
+    useCatalogue(cat);
+    int width = 0;
+    Startup::Hooks h = hooks();
+    h.runMainLoop = [&](kv::ui::TMainForm& main) {
+        width = main.width();
+        return 0;
+    };
+    Startup startup({"/r", "-S"}, folders(), h);
+    running = &startup;
+    EXPECT_EQ(startup.run(), 0);
+    EXPECT_EQ(width, 600);  // the design size, not the forgotten 999
 }
 
 TEST(SplashForm, ProductLineFitsAndGaugeCounts)
