@@ -57,6 +57,10 @@ QString catalogueDir()
             album.step();
         }
         tx.commit();
+        // A catalogue in use has the planner's statistics (the program keeps
+        // them fresh as it closes); a new one gets them here.
+        db->exec(QStringLiteral("PRAGMA analysis_limit = 400"));
+        db->exec(QStringLiteral("ANALYZE"));
     }
     return path;
 }

@@ -10,6 +10,10 @@
 #include "data/SchemaUpdates.h"
 #include "data/SessionRegistry.h"
 #include "data/SystemInfo.h"
+#include "common/ShowModal.h"
+#include "security/LogonForm.h"
+#include "security/Logon.h"
+#include "security/LogonSound.h"
 #include "ui/main/MainForm.h"
 
 #include <QApplication>
@@ -44,6 +48,7 @@ Startup::Startup(QStringList parameters, LocationFolders folders, Hooks hooks)
 
 Startup::~Startup()
 {
+    m_logonForm.reset();
     if (data::statusDisplay() == m_statusDisplay.get())
         data::setStatusDisplay(nullptr);
     m_dataModule.reset();
@@ -128,6 +133,8 @@ int Startup::run()
     // 12. Logon window
     if (m_hooks.createLogonWindow)
         m_hooks.createLogonWindow(*m_dataModule);
+    else
+        m_logonForm = std::make_unique<security::TLogonForm>(*m_dataModule, m_values.DatabaseReadOnly);
     if (m_splash)
         m_splash->advance();
     step(12);
@@ -143,13 +150,12 @@ int Startup::run()
     m_splash.reset();
     step(14);
     // 15. Logon
-    const LogonOutcome outcome = m_hooks.runLogon ? m_hooks.runLogon(*m_dataModule) : LogonOutcome::LoggedOn;
+    const LogonOutcome outcome = m_hooks.runLogon ? m_hooks.runLogon(*m_dataModule) : runLogon();
     step(15);
     int code = 0;
     switch (outcome) {
     case LogonOutcome::Denied:
-        if (m_hooks.playSound)
-            m_hooks.playSound(QStringLiteral("AccessDenied"));
+        playSound(QStringLiteral("AccessDenied"));
         common::showError(QStringLiteral("Access Denied To Kestrelview, Invalid Login"));
         code = 1;
         break;
@@ -166,8 +172,7 @@ int Startup::run()
         code = 0;
         break;
     case LogonOutcome::LoggedOn:
-        if (m_hooks.playSound)
-            m_hooks.playSound(QStringLiteral("AccessGranted"));
+        playSound(QStringLiteral("AccessGranted"));
         if (m_hooks.runMainLoop) {
             code = m_hooks.runMainLoop(*m_mainWindow);
         } else {
@@ -179,6 +184,30 @@ int Startup::run()
     // 16. End
     step(16);
     return code;
+}
+
+void Startup::playSound(const QString& name)
+{
+    if (m_hooks.playSound)
+        m_hooks.playSound(name);
+    else
+        security::PlayLogonSound(name);
+}
+
+LogonOutcome Startup::runLogon()
+{
+    const security::LogonResult result = security::RunLogon(*m_dataModule, m_values.DatabaseReadOnly, [this] {
+        security::LogonResult r;
+        if (!m_logonForm)
+            return security::LogonResult{false, true};
+        common::showModal(*m_logonForm);
+        r.loggedOn = m_logonForm->loggedOn();
+        r.cancelled = m_logonForm->cancelled();
+        return r;
+    });
+    if (result.loggedOn)
+        return data::SystemInfo().DisableLogin ? LogonOutcome::LoggedOnWhileLoginsDisabled : LogonOutcome::LoggedOn;
+    return result.cancelled ? LogonOutcome::Cancelled : LogonOutcome::Denied;
 }
 
 bool Startup::openCatalogue()

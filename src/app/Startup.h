@@ -15,6 +15,9 @@ class SessionRegistry;
 namespace kv::ui {
 class TMainForm;
 }
+namespace kv::security {
+class TLogonForm;
+}
 
 namespace kv::app {
 
@@ -58,6 +61,8 @@ public:
 private:
     void step(int n);
     bool openCatalogue();
+    LogonOutcome runLogon();
+    void playSound(const QString& name);
 
     QStringList m_parameters;
     LocationFolders m_folders;
@@ -68,6 +73,7 @@ private:
     std::unique_ptr<data::TProgramDataForm> m_dataModule;
     std::unique_ptr<data::SessionRegistry> m_session;
     std::unique_ptr<StatusWindowDisplay> m_statusDisplay;
+    std::unique_ptr<security::TLogonForm> m_logonForm;
 };
 
 // The session's private directory: a folder of its own under the system

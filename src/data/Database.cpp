@@ -11,6 +11,9 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
+#include <string>
+
 namespace kv::data {
 
 namespace {
@@ -37,6 +40,18 @@ void unicodeCase(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool uppe
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     const int bytes = sqlite3_value_bytes(argv[0]);
+    // Plain ASCII, the usual case, is changed byte by byte.
+    bool ascii = true;
+    for (int i = 0; i < bytes && ascii; ++i)
+        ascii = static_cast<unsigned char>(text[i]) < 0x80;
+    if (ascii) {
+        std::string out(text, static_cast<size_t>(bytes));
+        for (char& c : out)
+            c = upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c)))
+                      : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        sqlite3_result_text(ctx, out.data(), bytes, SQLITE_TRANSIENT);
+        return;
+    }
     const QString s = QString::fromUtf8(text, bytes);
     const QByteArray out = (upper ? s.toUpper() : s.toLower()).toUtf8();
     sqlite3_result_text(ctx, out.constData(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
@@ -241,7 +256,13 @@ Database::Database(sqlite3* db, QString directory, bool readOnly)
 {
 }
 
-Database::~Database() { sqlite3_close_v2(m_db); }
+Database::~Database()
+{
+    // Keep the planner's statistics fresh for the searches of the next run.
+    if (!m_readOnly)
+        sqlite3_exec(m_db, "PRAGMA analysis_limit = 400; PRAGMA optimize;", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(m_db);
+}
 
 std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly, int lockWaitMs)
 {

@@ -44,7 +44,10 @@ std::optional<SessionEntry> readEntry(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QStringList fields = QString::fromUtf8(f.read(4096)).trimmed().split(QLatin1Char('\t'));
+    QString line = QString::fromUtf8(f.read(4096));
+    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    const QStringList fields = line.split(QLatin1Char('\t'));  // an empty user name leads the line
     if (fields.size() < 4)
         return std::nullopt;
     return SessionEntry{fields[0], fields[1], fields[2].toLongLong(), fields[3]};
@@ -59,7 +62,11 @@ SessionRegistry::SessionRegistry(const QString& catalogueDirectory, const QStrin
 {
     if (!QDir().mkpath(m_folder))
         return;
-    m_file = QDir(m_folder).filePath(QStringLiteral("%1-%2.session").arg(QSysInfo::machineHostName()).arg(QCoreApplication::applicationPid()));
+    static int registries = 0;  // one file per registry, also within one program
+    m_file = QDir(m_folder).filePath(QStringLiteral("%1-%2-%3.session")
+                                         .arg(QSysInfo::machineHostName())
+                                         .arg(QCoreApplication::applicationPid())
+                                         .arg(++registries));
     m_fd = ::open(QFile::encodeName(m_file).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (m_fd < 0)
         return;
