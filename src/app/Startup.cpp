@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace kv::app {
 
@@ -109,7 +110,7 @@ int Startup::run()
     // 8. Main window, with the engine session set up
     startupValues() = m_values;
     privateDirectory();
-    m_mainWindow = std::make_unique<ui::TMainForm>(m_values.DatabaseReadOnly);
+    m_mainWindow = std::make_unique<ui::TMainForm>(m_values.DatabaseReadOnly, m_values.switches.showClearDatabase);
     step(8);
     // 9. Directory length
     if (databaseDirectoryTooLong(m_values.DatabaseDirectory)) {
@@ -127,6 +128,7 @@ int Startup::run()
     // 11. Data module: open the catalogue
     if (!openCatalogue())
         return 1;
+    m_mainWindow->setDataModule(m_dataModule.get());
     if (m_splash)
         m_splash->advance();
     step(11);
@@ -177,6 +179,15 @@ int Startup::run()
             code = m_hooks.runMainLoop(*m_mainWindow);
         } else {
             m_mainWindow->show();
+            // KV_SCREENSHOT=file: save a picture of the main window as the
+            // user sees it, then end (scripts/screenshot uses it).
+            const QString screenshot = qEnvironmentVariable("KV_SCREENSHOT");
+            if (!screenshot.isEmpty()) {
+                QTimer::singleShot(1500, m_mainWindow.get(), [this, screenshot] {
+                    m_mainWindow->grab().save(screenshot);
+                    m_mainWindow->close();
+                });
+            }
             code = QApplication::exec();
         }
         break;
