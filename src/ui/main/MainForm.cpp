@@ -2,7 +2,10 @@
 
 #include "app/StartupValues.h"
 #include "common/ShowModal.h"
+#include "reference/editors/PickProtocol.h"
+#include "reference/editors/ReferenceEditor.h"
 #include "common/WindowPosition.h"
+#include "data/ProgramDataForm.h"
 #include "data/SystemInfo.h"
 #include "security/SecurityData.h"
 #include "security/SecurityForm.h"
@@ -127,6 +130,15 @@ void TMainForm::buildMenus()
     connect(action(QStringLiteral("&File/Se&curity")), &QAction::triggered, this, &TMainForm::SecurityClick);
     connect(action(QStringLiteral("&File/&Exit")), &QAction::triggered, this, &QWidget::close);
     connect(action(QStringLiteral("&Help/&About")), &QAction::triggered, this, &TMainForm::AboutClick);
+    const std::pair<const char*, reference::EditorKind> editors[] = {
+        {"&Tables/&Album", reference::EditorKind::Album},
+        {"&Tables/&Rating", reference::EditorKind::Rating},
+        {"&Tables/&Place", reference::EditorKind::Place},
+        {"&Tables/&Category", reference::EditorKind::Category},
+        {"&Tables/&Sub-Category", reference::EditorKind::SubCategory},
+        {"&Tables/P&erson Group", reference::EditorKind::PersonGroup}};
+    for (const auto& [key, kind] : editors)
+        connect(action(QString::fromLatin1(key)), &QAction::triggered, this, [this, kind = kind] { OpenEditor(kind); });
     connect(action(QStringLiteral("&Help/Product Help")), &QAction::triggered, this, &TMainForm::ProductHelpClick);
 }
 
@@ -227,7 +239,29 @@ void TMainForm::UserSetupClick()
     if (!m_dm)
         return;
     security::TSetupUsersForm form(*m_dm, app::startupValues().DatabaseDirectory, this);
+    form.pickRating = [this, &form]() -> std::optional<security::PickedRating> {
+        const reference::PickResult picked = reference::RunPickEditor(*m_dm, reference::EditorKind::Rating, &form);
+        if (picked.id == -1)
+            return std::nullopt;
+        return security::PickedRating{picked.id, picked.description};
+    };
     common::showModal(form);
+}
+
+void TMainForm::OpenEditor(reference::EditorKind kind)
+{
+    if (!m_dm)
+        return;
+    // The sub-category editor lists every sub-category while it is open.
+    const bool detach = kind == reference::EditorKind::SubCategory && m_dm->SubCategoryTable.masterAttached();
+    if (detach)
+        m_dm->SubCategoryTable.detachMaster();
+    {
+        std::unique_ptr<reference::TReferenceEditor> editor = reference::createEditor(kind, *m_dm, this);
+        common::showModal(*editor);
+    }
+    if (detach)
+        m_dm->SubCategoryTable.attachMaster();
 }
 
 void TMainForm::SecurityClick()

@@ -4,11 +4,16 @@
 #include <QMainWindow>
 #include <QMap>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 
 namespace kv::data {
 class TProgramDataForm;
+}
+namespace kv::reference {
+enum class EditorKind;
 }
 
 namespace kv::ui {
@@ -47,6 +52,7 @@ private:
     void UserSettingsClick();
     void UserSetupClick();
     void SecurityClick();
+    void OpenEditor(reference::EditorKind kind);
 
     data::TProgramDataForm* m_dm = nullptr;
     bool m_readOnly;

@@ -1,0 +1,97 @@
+#include "reference/editors/EditorFamily.h"
+
+#include "data/ProgramDataForm.h"
+#include "security/SecurityData.h"
+
+namespace kv::reference {
+
+namespace {
+
+using S = security::TSecurityData;
+using DM = data::TProgramDataForm;
+
+std::vector<EditorFamily> makeFamilies()
+{
+    std::vector<EditorFamily> f;
+    f.push_back({EditorKind::Place, "TPlaceForm", "Places", "Place Information",
+                 [](DM& dm) -> data::Table& { return dm.PlaceTable; }, "Place.db", "PlaceID", "PlaceDescription",
+                 "PlaceComments", "PlaceModifiedBy", "PlaceModifiedDate",
+                 {{"PlaceID", "ID"}, {"PlaceDescription", "Description"}}, 2110, &S::CanAddPlace, &S::CanEditPlace,
+                 &S::CanDeletePlace, "Place", "Are you sure you want to delete this Place?",
+                 [](DM& dm, qint64 id) { dm.ClearPlaceInPictures(id); },
+                 {"Place ID\t10\tPlaceID\tPlaceID\tInteger", "Description\t50\tPlaceDescription\tPlaceDescription\tText"},
+                 {"From \"Place.db\""}, "PersonQuery",
+                 {"Place Description (*)\tPlaceDescription\tRequired\tText"}, "PlaceDescription", "Place.db"});
+    f.push_back({EditorKind::Category, "TCategoryForm", "Category", "Category Information",
+                 [](DM& dm) -> data::Table& { return dm.CategoryTable; }, "Catagory.db", "CatagoryID",
+                 "CatagoryDescription", "CatagoryComments", "CatagoryModifiedBy", "CatagoryModifiedDate",
+                 {{"CatagoryID", "ID"}, {"CatagoryDescription", "Description"}}, 2210, &S::CanAddCatatory,
+                 &S::CanEditCatagory, &S::CanDeleteCatagory, "Category",
+                 "Are you sure you want to delete this Category?",
+                 [](DM& dm, qint64 id) { dm.ClearCategoryInPictures(id); },
+                 {"Category ID\t10\tCatagoryID\tCatagoryID\tInteger",
+                  "Description\t50\tCatagoryDescription\tCatagoryDescription\tText"},
+                 {"From \"Catagory.db\""}, "PersonQuery",
+                 {"Category Description (*)\tCatagoryDescription\tRequired\tText"}, "CatagoryDescription",
+                 "Catagory.db"});
+    f.push_back({EditorKind::SubCategory, "TSubCategoryForm", "Sub-Category", "Sub-Category Information",
+                 [](DM& dm) -> data::Table& { return dm.SubCategoryTable; }, "SubCatagory.db", "SubCatagoryID",
+                 "SubCatagoryDescription", "SubCatagoryComments", "SubCatagoryModifiedBy", "SubCatagoryModifiedDate",
+                 {{"CatagoryID", "ID"}, {"CatDescription", "Category"}, {"SubCatagoryDescription", "Description"}},
+                 2410, &S::CanAddSubCat, &S::CanEditSubCat, &S::CanDeleteSubCat, "Sub-Category",
+                 "Are you sure you want to delete this Sub-Category?",
+                 [](DM& dm, qint64 id) { dm.ClearSubCategoryInPictures(id); },
+                 {"Sub-Category ID\t10\tSC.SubCatagoryID\tSubCatagoryID\tInteger",
+                  "Description\t50\tSC.SubCatagoryDescription\tSubCatagoryDescription\tText",
+                  "Category\t50\tC.CatagoryDescription\tCatagoryDescription\tText"},
+                 {"From \"SubCatagory.db\" SC", "LEFT OUTER JOIN \"Catagory.db\" C", "ON (SC.CatagoryID = C.CatagoryID)"},
+                 "PersonQuery", {}, {}, {}});
+    f.push_back({EditorKind::Rating, "TRatingForm", "Ratings", "Rating Information",
+                 [](DM& dm) -> data::Table& { return dm.RatingTable; }, "Rating.db", "RatingID", "RatingDescription",
+                 "RatingComments", "RatingModifedBy", "RatingModifedDate",
+                 {{"RatingID", "ID"}, {"RatingDescription", "Description"}}, 2010, &S::CanAddRating,
+                 &S::CanEditRating, &S::CanDeleteRating, "Rating", "Are you sure you want to delete this Rating?",
+                 nullptr,
+                 {"Rating ID\t10\tRatingID\tRatingID\tInteger", "Description\t50\tRatingDescription\tRatingDescription\tText"},
+                 {"From \"Rating.db\""}, "PersonQuery",
+                 {"Rating Description (*)\tRatingDescription\tRequired\tText"}, "RatingDescription", "Rating.db"});
+    f.push_back({EditorKind::PersonGroup, "TPersonGroupForm", "Person Group", "Person Group Information",
+                 [](DM& dm) -> data::Table& { return dm.PersonGroupTable; }, "PersonGroup.DB", "PersonGroupID",
+                 "PersonGroupDescription", "PersonGroupComments", "PersonGroupModifiedBy", "PersonGroupModifiedDate",
+                 {{"PersonGroupID", "ID"}, {"PersonGroupDescription", "Description"}}, 2910, &S::CanAddGroup,
+                 &S::CanEditGroup, &S::CanDeleteGroup, "Person Group",
+                 "Are You Sure You Want To Delete This Person Group?", nullptr,
+                 {"Person Group ID\t10\tPersonGroupID\tPersonGroupID\tInteger",
+                  "Description\t50\tPersonGroupDescription\tPersonGroupDescription\tText"},
+                 {"From \"PersonGroup.db\""}, "PersonGroupQuery",
+                 {"Person Group Description (*)\tPersonGroupDescription\tRequired\tText"}, "PersonGroupDescription",
+                 "PersonGroup.db"});
+    f.push_back({EditorKind::Album, "TAlbumForm", "Albums", "Album Information",
+                 [](DM& dm) -> data::Table& { return dm.AlbumTable; }, "Album.db", "AlbumID", "AlbumDescription",
+                 "AlbumComments", "AlbumModifiedBy", "AlbumModifiedDate",
+                 {{"AlbumID", "ID"}, {"AlbumDescription", "Description"}}, 2710, &S::CanAddAlbum, &S::CanEditAlbum,
+                 &S::CanDeleteAlbum, "Albums", "Are you sure you want to delete this Album?",
+                 [](DM& dm, qint64 id) { dm.RemoveAlbumFromPictures(id); },
+                 {"Album ID\t10\tAlbumID\tAlbumID\tInteger", "Description\t50\tAlbumDescription\tAlbumDescription\tText",
+                  "Index Template\t200\tAlbumIndexTemplate\tAlbumIndexTemplate\tText",
+                  "Detail Template\t200\tAlbumDetailTemplate\tAlbumDetailTemplate\tText"},
+                 {"From \"Album.db\""}, "PersonQuery",
+                 {"Album Description (*)\tAlbumDescription\tRequired\tText",
+                  "Index Template\tAlbumIndexTemplate\tNot Required\tText",
+                  "Detail Template\tAlbumDetailTemplate\tNot Required\tText"},
+                 "AlbumDescription", "Album.db"});
+    return f;
+}
+
+}  // namespace
+
+const EditorFamily& editorFamily(EditorKind kind)
+{
+    static const std::vector<EditorFamily> families = makeFamilies();
+    for (const EditorFamily& f : families)
+        if (f.kind == kind)
+            return f;
+    return families.front();
+}
+
+}  // namespace kv::reference

@@ -1,0 +1,153 @@
+#pragma once
+
+#include "reference/editors/EditorFamily.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kv::data {
+class Query;
+}
+namespace kv::common {
+class DBEdit;
+class DBGrid;
+class DBLookupComboBox;
+class DBMemo;
+class TSaveFormPosition;
+}
+
+namespace kv::reference {
+
+// What an editor leaves for the window that opened it to pick a row.
+class TPickEditor : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+    qint32 PickedID = -1;
+    QString PickedDescription;
+    qint32 PickedCategoryID = -1;
+    qint32 PickedMediaTypeID = -1;
+    // True once the window went through its close step.
+    bool closed() const { return m_closed; }
+
+protected:
+    bool m_closed = false;
+};
+
+// The editor of one reference table: a grid of its rows, the current row's
+// fields, and Save, Insert, Delete, Find, Export, Import, Help and Close.
+// The six editors differ only by their family (EditorFamily).
+class TReferenceEditor : public TPickEditor {
+    Q_OBJECT
+public:
+    TReferenceEditor(const EditorFamily& family, data::TProgramDataForm& dm, QWidget* parent = nullptr);
+    ~TReferenceEditor() override;
+
+    const EditorFamily& family() const { return m_family; }
+
+    void FormActivate();
+    void SaveBtnClick();
+    void InsertBtnClick();
+    void DeleteBtnClick();
+    void FindBtnClick();
+    void ExportBtnClick();
+    void ImportBtnClick();
+    void CatagoryBtnClick();  // the sub-category editor's category pick
+    void BrowseTemplate(bool index);  // the album editor's template buttons
+
+    QPushButton* saveButton() const { return m_save; }
+    QPushButton* insertButton() const { return m_insert; }
+    QPushButton* deleteButton() const { return m_delete; }
+    QPushButton* exportButton() const { return m_export; }
+    QPushButton* importButton() const { return m_import; }
+    QPushButton* helpButton() const { return m_help; }
+    common::DBEdit* description() const { return m_description; }
+    common::DBMemo* comments() const { return m_comments; }
+    common::DBGrid* grid() const { return m_grid; }
+    QLineEdit* modifiedBy() const { return m_modifiedBy; }
+    QPushButton* categoryButton() const { return m_categoryButton; }
+
+    // The file-open dialog of the template buttons: given the current file,
+    // returns the chosen one (empty: none). A file dialog by default.
+    std::function<QString(const QString& current)> chooseTemplateFile;
+
+    // The close step, however the window closes (Close, the close box,
+    // Escape): unsaved changes are asked about, then the pick is left.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    data::Table& table() const;
+    void showModifiedBy();
+    void setPickResult();
+
+    const EditorFamily& m_family;
+    data::TProgramDataForm& m_dm;
+    common::DBGrid* m_grid;
+    common::DBEdit* m_id;
+    common::DBEdit* m_description;
+    common::DBMemo* m_comments;
+    common::DBEdit* m_modifiedDate;
+    QLineEdit* m_modifiedBy;
+    QLabel* m_modifiedByLabel;
+    common::DBLookupComboBox* m_category = nullptr;
+    QPushButton* m_categoryButton = nullptr;
+    common::DBEdit* m_indexTemplate = nullptr;
+    common::DBEdit* m_detailTemplate = nullptr;
+    QPushButton* m_indexBrowse = nullptr;
+    QPushButton* m_detailBrowse = nullptr;
+    QPushButton* m_save;
+    QPushButton* m_insert;
+    QPushButton* m_delete;
+    QPushButton* m_find;
+    QPushButton* m_export;
+    QPushButton* m_import;
+    QPushButton* m_help;
+    QPushButton* m_close;
+    std::unique_ptr<data::Query> m_userQuery;
+};
+
+// The six editors by the names the program knows them by.
+class TPlaceForm : public TReferenceEditor {
+    Q_OBJECT
+public:
+    explicit TPlaceForm(data::TProgramDataForm& dm, QWidget* parent = nullptr);
+};
+class TCategoryForm : public TReferenceEditor {
+    Q_OBJECT
+public:
+    explicit TCategoryForm(data::TProgramDataForm& dm, QWidget* parent = nullptr);
+};
+class TSubCategoryForm : public TReferenceEditor {
+    Q_OBJECT
+public:
+    explicit TSubCategoryForm(data::TProgramDataForm& dm, QWidget* parent = nullptr);
+};
+class TRatingForm : public TReferenceEditor {
+    Q_OBJECT
+public:
+    explicit TRatingForm(data::TProgramDataForm& dm, QWidget* parent = nullptr);
+};
+class TPersonGroupForm : public TReferenceEditor {
+    Q_OBJECT
+public:
+    explicit TPersonGroupForm(data::TProgramDataForm& dm, QWidget* parent = nullptr);
+};
+class TAlbumForm : public TReferenceEditor {
+    Q_OBJECT
+public:
+    explicit TAlbumForm(data::TProgramDataForm& dm, QWidget* parent = nullptr);
+};
+
+// The editor of a kind, for the pick protocol and the menu.
+std::unique_ptr<TReferenceEditor> createEditor(EditorKind kind, data::TProgramDataForm& dm, QWidget* parent = nullptr);
+
+}  // namespace kv::reference

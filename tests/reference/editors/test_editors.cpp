@@ -1,0 +1,270 @@
+// The reference editors, the Find window and the pick protocol.
+#include "support/TempCatalogue.h"
+#include "support/TestApplication.h"
+
+#include "common/DataControls.h"
+#include "common/MessageService.h"
+#include "common/ModalWindows.h"
+#include "data/LoginData.h"
+#include "data/SystemInfo.h"
+#include "reference/editors/FindForm.h"
+#include "reference/editors/PickProtocol.h"
+#include "reference/editors/ReferenceEditor.h"
+#include "security/SecurityData.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace kv::reference;
+using kv::common::MessageAnswer;
+using kv::common::MessageKind;
+using kv::data::readInteger;
+using kv::data::readText;
+using kv::security::SecurityData;
+using kv::security::TSecurityData;
+
+namespace {
+
+class EditorTest : public ::testing::Test {
+protected:
+    kv::test::OpenDataModule m;
+    kv::data::TProgramDataForm& dm = m.dm;
+    kv::common::ScriptedResponder messages;
+    kv::common::ResponderScope scope{messages};
+    QTemporaryDir settingsDir;
+
+    void SetUp() override
+    {
+        kv::test::testApplication<QApplication>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+        TSecurityData& r = SecurityData();
+        r.CanAddPlace = r.CanEditPlace = r.CanDeletePlace = true;
+        r.CanAddCatatory = r.CanEditCatagory = true;
+        r.CanAddSubCat = r.CanEditSubCat = true;
+        r.CanAddAlbum = r.CanEditAlbum = true;
+        r.CanViewModified = true;
+        kv::data::LoginData().UserID = 1;
+    }
+    void TearDown() override
+    {
+        SecurityData() = TSecurityData();
+        kv::data::LoginData() = kv::data::TLoginData();
+        kv::data::SystemInfo() = kv::data::TSystemInfo();
+    }
+    qint64 add(kv::data::Table& t, const char* field, const QString& value)
+    {
+        t.insert();
+        t.setFieldValue(field, value);
+        EXPECT_TRUE(t.post());
+        return readInteger(t, t.fieldNames().first());
+    }
+};
+
+}  // namespace
+
+TEST_F(EditorTest, ClosingOnAnEmptyTablePicksNothingAndTheCallerAsksNothing)
+{
+    kv::common::ModalHandlerScope modal([](QObject&) { return 0; });
+    dm.PictureInfoTable.insert();
+    const auto set = PickIntoField(dm, EditorKind::Place, dm.PictureInfoTable, "PlaceID", true,
+                                   "Do you want to use %s% for the Place?");
+    EXPECT_FALSE(set.has_value());
+    EXPECT_TRUE(messages.messages().isEmpty());
+    const PickResult r = RunPickEditor(dm, EditorKind::Place);
+    EXPECT_EQ(r.id, -1);
+    EXPECT_TRUE(r.description.isEmpty());
+}
+
+TEST_F(EditorTest, PickingAskesWithTheDescriptionAndSetsTheField)
+{
+    add(dm.PlaceTable, "PlaceDescription", "Beach");
+    const qint64 lake = add(dm.PlaceTable, "PlaceDescription", "Lake");
+    dm.PictureInfoTable.insert();
+    dm.PictureInfoTable.setFieldValue("PictureDescription", "p");
+    dm.PictureInfoTable.post();
+    kv::common::ModalHandlerScope modal([&](QObject&) {
+        dm.PlaceTable.locate("PlaceID", lake);  // the user moves to Lake and closes
+        return 0;
+    });
+    messages.addAnswer(MessageAnswer::Yes);
+    const auto set = PickIntoField(dm, EditorKind::Place, dm.PictureInfoTable, "PlaceID", true,
+                                   "Do you want to use %s% for the Place?");
+    ASSERT_TRUE(set.has_value());
+    EXPECT_EQ(messages.texts(), QStringList({"Do you want to use Lake for the Place?"}));
+    EXPECT_EQ(messages.messages()[0].kind, MessageKind::Question);
+    EXPECT_EQ(dm.PictureInfoTable.state(), kv::data::DataSet::State::Edit);
+    EXPECT_EQ(readInteger(dm.PictureInfoTable, "PlaceID"), lake);
+
+    // Picking the value the field already holds asks nothing; so does a
+    // caller without the right.
+    messages.clear();
+    EXPECT_FALSE(PickIntoField(dm, EditorKind::Place, dm.PictureInfoTable, "PlaceID", true, "%s%").has_value());
+    EXPECT_FALSE(PickIntoField(dm, EditorKind::Place, dm.PictureInfoTable, "PlaceID", false, "%s%").has_value());
+    EXPECT_TRUE(messages.messages().isEmpty());
+}
+
+TEST_F(EditorTest, UnsavedNewRowAnsweredNoPicksTheRowThatBecomesCurrent)
+{
+    add(dm.PlaceTable, "PlaceDescription", "Harbour");
+    TPlaceForm form(dm);
+    form.InsertBtnClick();
+    dm.PlaceTable.setFieldValue("PlaceDescription", "Not saved");
+    messages.addAnswer(MessageAnswer::No);
+    form.reject();
+    EXPECT_EQ(messages.texts(), QStringList({"Changes Not Saved, Save Changes?"}));
+    EXPECT_EQ(form.PickedDescription, "Harbour");
+    EXPECT_EQ(dm.PlaceTable.recordCount(), 1);
+}
+
+TEST_F(EditorTest, ARefusedPostOnCloseKeepsTheWindowOpen)
+{
+    TPlaceForm form(dm);
+    form.show();
+    form.InsertBtnClick();  // no description: the record check refuses it
+    messages.addAnswer(MessageAnswer::Yes);
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.closed());
+    EXPECT_EQ(messages.texts(), QStringList({"Changes Not Saved, Save Changes?", "Please Enter A Description For This Place!\r"}));
+    messages.addAnswer(MessageAnswer::No);
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(EditorTest, RightsDecideButtonsAndEditableFields)
+{
+    TSecurityData& r = SecurityData();
+    r.CanAddPlace = false;  // edit right alone
+    r.CanDeletePlace = false;
+    r.CanViewModified = false;
+    r.CanExport = true;
+    TPlaceForm form(dm);
+    form.show();
+    EXPECT_TRUE(form.saveButton()->isEnabled());
+    EXPECT_FALSE(form.insertButton()->isEnabled());
+    EXPECT_FALSE(form.deleteButton()->isEnabled());
+    EXPECT_TRUE(form.exportButton()->isEnabled());
+    EXPECT_FALSE(form.importButton()->isEnabled());
+    EXPECT_FALSE(form.description()->isReadOnly());
+    EXPECT_FALSE(form.modifiedBy()->isVisible());
+    EXPECT_TRUE(dm.ValidateOnPost);
+
+    r.CanEditPlace = false;
+    TPlaceForm viewer(dm);
+    viewer.show();
+    EXPECT_FALSE(viewer.saveButton()->isEnabled());
+    EXPECT_TRUE(viewer.description()->isReadOnly());
+}
+
+TEST_F(EditorTest, FindStopsOnMatchingRowsAndNeverFiltersTheTable)
+{
+    for (const char* p : {"Central Park", "Lake", "Parking Lot", "Beach"})
+        add(dm.PlaceTable, "PlaceDescription", p);
+    dm.PlaceTable.insert();  // a row without a description is skipped
+    dm.ValidateOnPost = false;
+    dm.PlaceTable.post();
+    TFindForm find(dm, dm.PlaceTable);
+    find.findWhat()->setText("ark");
+    find.FirstBtnClick();
+    EXPECT_EQ(readText(dm.PlaceTable, "PlaceDescription"), "Central Park");
+    find.NextBtnClick();
+    EXPECT_EQ(readText(dm.PlaceTable, "PlaceDescription"), "Parking Lot");
+    find.NextBtnClick();
+    EXPECT_EQ(messages.texts(), QStringList({"Sorry, We did not find any more data that matched your search Criteria!"}));
+    find.PreviousBtnClick();
+    EXPECT_EQ(readText(dm.PlaceTable, "PlaceDescription"), "Central Park");
+    EXPECT_FALSE(dm.PlaceTable.filtered());
+    EXPECT_EQ(dm.FindText, "ARK");
+    find.findWhat()->setText("zzz");
+    find.FirstBtnClick();
+    EXPECT_EQ(messages.texts().last(), "Sorry, We did not find any data that matched your search Criteria!");
+}
+
+TEST_F(EditorTest, DeletingAPlaceClearsItFromItsPictures)
+{
+    const qint64 place = add(dm.PlaceTable, "PlaceDescription", "Harbour");
+    dm.PictureInfoTable.insert();
+    dm.PictureInfoTable.setFieldValue("PictureDescription", "boat");
+    dm.PictureInfoTable.setFieldValue("PlaceID", place);
+    dm.PictureInfoTable.post();
+    TPlaceForm form(dm);
+    messages.addAnswer(MessageAnswer::No);
+    form.DeleteBtnClick();
+    EXPECT_EQ(dm.PlaceTable.recordCount(), 1);
+    messages.addAnswer(MessageAnswer::Yes);
+    form.DeleteBtnClick();
+    EXPECT_EQ(messages.texts(), QStringList({"Are you sure you want to delete this Place?",
+                                             "Are you sure you want to delete this Place?"}));
+    EXPECT_EQ(messages.messages()[0].kind, MessageKind::DestructiveQuestion);
+    EXPECT_EQ(dm.PlaceTable.recordCount(), 0);
+    dm.PictureInfoTable.refresh();
+    EXPECT_TRUE(dm.PictureInfoTable.isNull("PlaceID"));
+}
+
+TEST_F(EditorTest, SubCategoryCategoryButtonPicksTheCategory)
+{
+    add(dm.CategoryTable, "CatagoryDescription", "Animals");
+    const qint64 plants = add(dm.CategoryTable, "CatagoryDescription", "Plants");
+    dm.SubCategoryTable.detachMaster();
+    dm.SubCategoryTable.insert();
+    dm.SubCategoryTable.setFieldValue("CatagoryID", 1);
+    dm.SubCategoryTable.setFieldValue("SubCatagoryDescription", "Trees");
+    ASSERT_TRUE(dm.SubCategoryTable.post());
+    TSubCategoryForm form(dm);
+    kv::common::ModalHandlerScope modal([&](QObject&) {
+        dm.CategoryTable.locate("CatagoryID", plants);
+        return 0;
+    });
+    messages.addAnswer(MessageAnswer::Yes);
+    form.CatagoryBtnClick();
+    EXPECT_EQ(messages.texts(), QStringList({"Do you want to use Plants for the Category?"}));
+    EXPECT_EQ(readInteger(dm.SubCategoryTable, "CatagoryID"), plants);
+    form.SaveBtnClick();
+    form.reject();
+    EXPECT_EQ(form.PickedCategoryID, plants);
+    EXPECT_EQ(form.PickedDescription, "Trees");
+}
+
+TEST_F(EditorTest, AlbumTemplatesDefaultAndBrowse)
+{
+    kv::data::SystemInfo().DefaultIndexTemplate = "/templates/index.htm";
+    kv::data::SystemInfo().DefaultDetailTemplate = "/templates/detail.htm";
+    TAlbumForm form(dm);
+    form.InsertBtnClick();
+    EXPECT_EQ(readText(dm.AlbumTable, "AlbumIndexTemplate"), "/templates/index.htm");
+    EXPECT_EQ(readText(dm.AlbumTable, "AlbumDetailTemplate"), "/templates/detail.htm");
+    dm.AlbumTable.setFieldValue("AlbumDescription", "Summer");
+    form.SaveBtnClick();
+    QString offered;
+    form.chooseTemplateFile = [&offered](const QString& current) {
+        offered = current;
+        return QStringLiteral("/web/summer.html");
+    };
+    form.BrowseTemplate(false);
+    EXPECT_EQ(offered, "/templates/detail.htm");
+    EXPECT_EQ(dm.AlbumTable.state(), kv::data::DataSet::State::Edit);
+    EXPECT_EQ(readText(dm.AlbumTable, "AlbumDetailTemplate"), "/web/summer.html");
+    form.SaveBtnClick();
+    EXPECT_EQ(form.modifiedBy()->text(), "Supervisor");  // the user who saved it
+}
+
+// With KV_SCREENSHOT_DIR set (scripts/screenshot-editor), saves a picture of
+// the place editor as a user sees it.
+TEST_F(EditorTest, PlaceEditorScreenshot)
+{
+    for (const char* p : {"Central Park", "Lake Louise", "Grandma's garden", "Harbour"})
+        add(dm.PlaceTable, "PlaceDescription", p);
+    TPlaceForm form(dm);
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.grid()->model()->rowCount(), 4);
+    const QString dir = qEnvironmentVariable("KV_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+        EXPECT_TRUE(form.grab().save(dir + "/place-editor.png"));
+    }
+}
