@@ -38,6 +38,25 @@ void TProgramDataForm::runStatement(Query& query, const QStringList& lines)
     query.unprepare();
 }
 
+// "Update X / Set F = Null / Where F = id" behind a status text.
+void TProgramDataForm::clearReference(Query& query, const char* status, const char* tableFile, const char* field,
+                                      qint64 value)
+{
+    StatusNotice notice(QString::fromLatin1(status));
+    const QString f = QString::fromLatin1(field);
+    runStatement(query, {QStringLiteral("Update \"%1\"").arg(QString::fromLatin1(tableFile)),
+                         QStringLiteral("Set %1 = Null").arg(f), QStringLiteral("Where %1 = ").arg(f) + id(value)});
+}
+
+// "Delete From X / Where F = id" behind a status text.
+void TProgramDataForm::deleteLinks(Query& query, const char* status, const char* tableFile, const char* field,
+                                   qint64 value)
+{
+    StatusNotice notice(QString::fromLatin1(status));
+    runStatement(query, {QStringLiteral("Delete From \"%1\"").arg(QString::fromLatin1(tableFile)),
+                         QStringLiteral("Where %1 = ").arg(QString::fromLatin1(field)) + id(value)});
+}
+
 void TProgramDataForm::ReplaceRatingInRatingLists(qint64 oldRating, qint64 newRating)
 {
     if (newRating < 0) {
@@ -68,80 +87,57 @@ void TProgramDataForm::ReplaceRatingInPictures(qint64 oldRating, qint64 newRatin
 
 void TProgramDataForm::RemovePictureFromAlbums(qint64 picture)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Removing Picture From All Albums!"));
-    runStatement(PictureInfoQuery, {QStringLiteral("Delete From \"AlbumList.db\""),
-                                    QStringLiteral("Where AlbumPictureID = ") + id(picture)});
+    deleteLinks(PictureInfoQuery, "Please Wait: Removing Picture From All Albums!", "AlbumList.db", "AlbumPictureID", picture);
 }
 
 void TProgramDataForm::RemoveAlbumFromPictures(qint64 album)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Removing Album From Pictures!"));
-    runStatement(PictureInfoQuery, {QStringLiteral("Delete From \"AlbumList.db\""),
-                                    QStringLiteral("Where AlbumID = ") + id(album)});
+    deleteLinks(PictureInfoQuery, "Please Wait: Removing Album From Pictures!", "AlbumList.db", "AlbumID", album);
 }
 
 void TProgramDataForm::ClearPlaceInPictures(qint64 place)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting Place From Pictures"));
-    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set PlaceID = Null"),
-                                    QStringLiteral("Where PlaceID = ") + id(place)});
+    clearReference(PictureInfoQuery, "Please Wait: Deleting Place From Pictures", "PictureInfo.db", "PlaceID", place);
 }
 
 void TProgramDataForm::ClearMediaTypeInStorageLocations(qint64 mediaType)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting Media Type From Storage Location"));
-    runStatement(StorageLocationQuery, {QStringLiteral("Update \"StorageLocation.db\""), QStringLiteral("Set MediaType = Null"),
-                                        QStringLiteral("Where MediaType = ") + id(mediaType)});
+    clearReference(StorageLocationQuery, "Please Wait: Deleting Media Type From Storage Location", "StorageLocation.db", "MediaType", mediaType);
 }
 
 void TProgramDataForm::ClearMediaTypeInPictures(qint64 mediaType)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting Media Type From Pictures"));
-    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set MediaTypeID = Null"),
-                                    QStringLiteral("Where MediaTypeID = ") + id(mediaType)});
+    clearReference(PictureInfoQuery, "Please Wait: Deleting Media Type From Pictures", "PictureInfo.db", "MediaTypeID", mediaType);
 }
 
 void TProgramDataForm::ClearStorageLocationInPictures(qint64 location)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting Storage Location From Pictures"));
-    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""),
-                                    QStringLiteral("Set StorageLocationID = Null"),
-                                    QStringLiteral("Where StorageLocationID = ") + id(location)});
+    clearReference(PictureInfoQuery, "Please Wait: Deleting Storage Location From Pictures", "PictureInfo.db", "StorageLocationID", location);
 }
 
 void TProgramDataForm::ClearSubCategoryInPictures(qint64 subCategory)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting SubCategory From Pictures"));
-    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set SubCatagoryID = Null"),
-                                    QStringLiteral("Where SubCatagoryID = ") + id(subCategory)});
+    clearReference(PictureInfoQuery, "Please Wait: Deleting SubCategory From Pictures", "PictureInfo.db", "SubCatagoryID", subCategory);
 }
 
 void TProgramDataForm::ClearCategoryInPictures(qint64 category)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting Category From Pictures"));
-    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set CatagoryID = Null"),
-                                    QStringLiteral("Where CatagoryID = ") + id(category)});
+    clearReference(PictureInfoQuery, "Please Wait: Deleting Category From Pictures", "PictureInfo.db", "CatagoryID", category);
 }
 
 void TProgramDataForm::ClearPhotographerInPictures(qint64 person)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting Photographer From Pictures"));
-    runStatement(PictureInfoQuery, {QStringLiteral("Update \"PictureInfo.db\""), QStringLiteral("Set PhotograherID = Null"),
-                                    QStringLiteral("Where PhotograherID = ") + id(person)});
+    clearReference(PictureInfoQuery, "Please Wait: Deleting Photographer From Pictures", "PictureInfo.db", "PhotograherID", person);
 }
 
 void TProgramDataForm::DeletePicturePeopleLinks(qint64 picture)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting All Records Linked To Picture"));
-    runStatement(PicturePeopleQuery, {QStringLiteral("Delete From \"PicturePeople.db\""),
-                                      QStringLiteral("Where PictureID = ") + id(picture)});
+    deleteLinks(PicturePeopleQuery, "Please Wait: Deleting All Records Linked To Picture", "PicturePeople.db", "PictureID", picture);
 }
 
 void TProgramDataForm::RemovePersonFromPictures(qint64 person)
 {
-    StatusNotice notice(QStringLiteral("Please Wait: Deleting Person From Pictures"));
-    runStatement(PicturePeopleQuery, {QStringLiteral("Delete From \"PicturePeople.db\""),
-                                      QStringLiteral("Where PersonID = ") + id(person)});
+    deleteLinks(PicturePeopleQuery, "Please Wait: Deleting Person From Pictures", "PicturePeople.db", "PersonID", person);
 }
 
 void TProgramDataForm::DeletePictureRecord(qint64 picture, bool deleteFile)

@@ -167,6 +167,8 @@ public:
 private:
     void installRecordRules();
     void runStatement(Query& query, const QStringList& lines);
+    void clearReference(Query& query, const char* status, const char* tableFile, const char* field, qint64 value);
+    void deleteLinks(Query& query, const char* status, const char* tableFile, const char* field, qint64 value);
     void setUp(Table& table, DataSource& source, const char* tableName, const char* componentName,
                const char* sourceName);
 

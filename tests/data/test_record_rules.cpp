@@ -347,6 +347,10 @@ TEST_F(RecordRulesTest, ReferenceUserAndSecurityFilters)
 
 TEST_F(RecordRulesTest, OperationsRunTheirLinesBehindTheirStatusTexts)
 {
+    dm.ClearPlaceInPictures(6);
+    EXPECT_EQ(dm.PictureInfoQuery.sql(), QStringList({"Update \"PictureInfo.db\"", "Set PlaceID = Null", "Where PlaceID = 6"}));
+    dm.DeletePicturePeopleLinks(8);
+    EXPECT_EQ(dm.PicturePeopleQuery.sql(), QStringList({"Delete From \"PicturePeople.db\"", "Where PictureID = 8"}));
     dm.MovePictureToLocation(4, 9, 2);
     EXPECT_EQ(dm.PictureInfoQuery.sql(), QStringList({"Update \"PictureInfo.db\"", "Set MediaTypeID = 2, ",
                                                       "StorageLocationID = 9", "Where PictureID = 4"}));

@@ -1,6 +1,5 @@
 // Logon, the logon sounds and the user windows.
-#include "support/TempCatalogue.h"
-#include "support/TestApplication.h"
+#include "support/WindowTest.h"
 
 #include "common/DataControls.h"
 #include "common/MessageService.h"
@@ -36,26 +35,8 @@ using kv::data::readText;
 
 namespace {
 
-class LogonTest : public ::testing::Test {
+class LogonTest : public kv::test::WindowTest {
 protected:
-    kv::test::OpenDataModule m;
-    kv::data::TProgramDataForm& dm = m.dm;
-    kv::common::ScriptedResponder messages;
-    kv::common::ResponderScope scope{messages};
-    QTemporaryDir settingsDir;
-
-    void SetUp() override
-    {
-        kv::test::testApplication<QApplication>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-        kv::data::SystemInfo() = kv::data::TSystemInfo();
-    }
-    void TearDown() override
-    {
-        LoginData() = kv::data::TLoginData();
-        SecurityData() = TSecurityData();
-        kv::data::SystemInfo() = kv::data::TSystemInfo();
-    }
     qint64 addUser(const QString& login, const QVariant& password, qint64 profile, const QString& name = {})
     {
         kv::data::Table& t = dm.UserSettingsTable;

@@ -1,6 +1,5 @@
 // Rights loaded from profiles, and the Security window.
-#include "support/TempCatalogue.h"
-#include "support/TestApplication.h"
+#include "support/WindowTest.h"
 
 #include "common/DataControls.h"
 #include "common/MessageService.h"
@@ -23,20 +22,8 @@ using kv::data::readText;
 
 namespace {
 
-class SecurityTest : public ::testing::Test {
+class SecurityTest : public kv::test::WindowTest {
 protected:
-    kv::test::OpenDataModule m;
-    kv::data::TProgramDataForm& dm = m.dm;
-    kv::common::ScriptedResponder messages;
-    kv::common::ResponderScope scope{messages};
-    QTemporaryDir settingsDir;
-
-    void SetUp() override
-    {
-        kv::test::testApplication<QApplication>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    }
-    void TearDown() override { kv::data::LoginData() = kv::data::TLoginData(); }
 
     qint64 addProfile(const QString& description, std::initializer_list<const char*> rights)
     {

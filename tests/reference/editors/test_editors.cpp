@@ -1,6 +1,5 @@
 // The reference editors, the Find window and the pick protocol.
-#include "support/TempCatalogue.h"
-#include "support/TestApplication.h"
+#include "support/WindowTest.h"
 
 #include "common/DataControls.h"
 #include "common/MessageService.h"
@@ -30,18 +29,11 @@ using kv::security::TSecurityData;
 
 namespace {
 
-class EditorTest : public ::testing::Test {
+class EditorTest : public kv::test::WindowTest {
 protected:
-    kv::test::OpenDataModule m;
-    kv::data::TProgramDataForm& dm = m.dm;
-    kv::common::ScriptedResponder messages;
-    kv::common::ResponderScope scope{messages};
-    QTemporaryDir settingsDir;
-
     void SetUp() override
     {
-        kv::test::testApplication<QApplication>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+        WindowTest::SetUp();
         TSecurityData& r = SecurityData();
         r.CanAddPlace = r.CanEditPlace = r.CanDeletePlace = true;
         r.CanAddCatatory = r.CanEditCatagory = true;
@@ -49,12 +41,6 @@ protected:
         r.CanAddAlbum = r.CanEditAlbum = true;
         r.CanViewModified = true;
         kv::data::LoginData().UserID = 1;
-    }
-    void TearDown() override
-    {
-        SecurityData() = TSecurityData();
-        kv::data::LoginData() = kv::data::TLoginData();
-        kv::data::SystemInfo() = kv::data::TSystemInfo();
     }
     qint64 add(kv::data::Table& t, const char* field, const QString& value)
     {
