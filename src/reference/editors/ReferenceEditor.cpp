@@ -10,6 +10,10 @@
 #include "data/SystemInfo.h"
 #include "reference/editors/FindForm.h"
 #include "reference/editors/PickProtocol.h"
+#include "reference/ExportData.h"
+#include "reference/ExportForm.h"
+#include "reference/ImportData.h"
+#include "reference/ImportForm.h"
 #include "security/SecurityData.h"
 
 #include <QFileDialog>
@@ -277,9 +281,59 @@ void TReferenceEditor::FindBtnClick()
     common::showModal(find);
 }
 
-void TReferenceEditor::ExportBtnClick() {}
+void TReferenceEditor::ExportBtnClick()
+{
+    TExportForm form(this);
+    for (const QString& spec : m_family.exportSpecs)
+        form.AddExportField(spec);
+    // The reference tables export no dates.
+    form.DisableDateRange();
+    form.DisableDateFormat();
+    if (common::showModal(form) != QDialog::Accepted)
+        return;
+    data::Query& query = m_family.exportQuery == u"PersonGroupQuery" ? m_dm.PersonGroupQuery : m_dm.PersonQuery;
+    query.close();
+    query.clearSql();
+    query.addLine(QStringLiteral("Select ") + form.SelectList());
+    for (const QString& line : m_family.exportFromLines)
+        query.addLine(line);
+    query.prepare();
+    query.open();
+    if (query.isEmpty()) {
+        common::showError(QStringLiteral("Error: No Records Found To Export!"));
+        query.close();
+        return;
+    }
+    ExportDataSetToFile(query, form.ExportFormat(), form.DateFormat(), form.IncludeHeader(), form.ChosenSpecs(),
+                        form.FileName());
+    query.close();
+}
 
-void TReferenceEditor::ImportBtnClick() {}
+void TReferenceEditor::ImportBtnClick()
+{
+    data::Table& t = table();
+    data::DataSource* source = sourceOf(m_dm, t);
+    // The grid and the bound controls rest while the rows change.
+    m_grid->setEnabled(false);
+    if (source)
+        source->setEnabled(false);
+    {
+        TImportForm form(this);
+        for (const QString& spec : m_family.importSpecs)
+            form.AddImportField(spec);
+        form.DisableDateFormat();
+        form.HideDescription();
+        if (common::showModal(form) == QDialog::Accepted)
+            ImportFileIntoTable(m_dm, form.FileName(), form.DateFormat(), form.ImportFormat(), t, form.ChosenFields(),
+                                form.LinesToSkip(), m_family.importKeyField, m_family.importTableFile,
+                                &form.FixedColumns());
+    }
+    m_grid->setEnabled(true);
+    if (source)
+        source->setEnabled(true);
+    if (t.active())
+        t.refresh();
+}
 
 void TReferenceEditor::CatagoryBtnClick()
 {

@@ -6,12 +6,15 @@
 #include "common/ModalWindows.h"
 #include "data/LoginData.h"
 #include "data/SystemInfo.h"
+#include "reference/ExportForm.h"
+#include "reference/ImportForm.h"
 #include "reference/editors/FindForm.h"
 #include "reference/editors/PickProtocol.h"
 #include "reference/editors/ReferenceEditor.h"
 #include "security/SecurityData.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -253,4 +256,60 @@ TEST_F(EditorTest, PlaceEditorScreenshot)
     if (!dir.isEmpty()) {
         EXPECT_TRUE(form.grab().save(dir + "/place-editor.png"));
     }
+}
+
+TEST_F(EditorTest, ExportAndImportRoundTripThroughTheAlbumEditor)
+{
+    SecurityData().CanExport = true;
+    SecurityData().CanImport = true;
+    for (const char* a : {"Summer, 2004", "Grandma's \"80th\""}) {
+        dm.AlbumTable.insert();
+        dm.AlbumTable.setFieldValue("AlbumDescription", a);
+        dm.AlbumTable.setFieldValue("AlbumIndexTemplate", "/t/index.htm");
+        ASSERT_TRUE(dm.AlbumTable.post());
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath("albums.csv");
+    TAlbumForm form(dm);
+    {
+        kv::common::ModalHandlerScope exporting([&](QObject& window) {
+            auto& f = dynamic_cast<TExportForm&>(window);
+            f.AddAllButton->click();
+            f.ExportFormatCombo->setCurrentText("ASCII Coma Delimited");
+            f.FileNameEdit->setText(file);
+            f.ExportButton->click();
+            return f.result();
+        });
+        form.ExportBtnClick();
+    }
+    ASSERT_TRUE(QFile::exists(file)) << messages.texts().join("|").toStdString();
+
+    // Change a template in the file, add a new album, and read it back.
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(f.readAll()).replace("/t/index.htm", "/u/index.htm");
+    f.close();
+    // The window lists the fields by name: ID, Description, Detail, Index.
+    text += "9,\"Winter\",\"\",\"/w/index.htm\"\r\n";
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.toUtf8());
+    f.close();
+    {
+        kv::common::ModalHandlerScope importing([&](QObject& window) {
+            auto& i = dynamic_cast<TImportForm&>(window);
+            i.FileNameEdit->setText(file);
+            i.ImportFormatCombo->setCurrentText("ASCII Coma Delimited");
+            i.PlaceColumn(0, 2);  // description (columns count from 1)
+            i.PlaceColumn(1, 4);  // index template
+            i.ImportButton->click();
+            return i.result();
+        });
+        form.ImportBtnClick();
+    }
+    EXPECT_EQ(dm.AlbumTable.recordCount(), 3) << messages.texts().join("|").toStdString();
+    ASSERT_TRUE(dm.AlbumTable.locate("AlbumDescription", "Grandma's \"80th\""));
+    EXPECT_EQ(readText(dm.AlbumTable, "AlbumIndexTemplate"), "/u/index.htm");
+    ASSERT_TRUE(dm.AlbumTable.locate("AlbumDescription", "Winter"));
+    EXPECT_EQ(readText(dm.AlbumTable, "AlbumIndexTemplate"), "/w/index.htm");
+    EXPECT_TRUE(form.grid()->isEnabled());
 }
