@@ -4,6 +4,10 @@
 
 int main(int argc, char* argv[])
 {
+    // Qt's FFmpeg media backend plays videos and sounds without relying on
+    // GStreamer plugins that a machine may lack.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
     QApplication app(argc, argv);
     QStringList parameters = QCoreApplication::arguments();
     parameters.removeFirst();

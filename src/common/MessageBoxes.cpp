@@ -50,6 +50,12 @@ QMessageBox::StandardButton messageBoxButton(MessageAnswer answer)
         return QMessageBox::Yes;
     case MessageAnswer::No:
         return QMessageBox::No;
+    case MessageAnswer::Abort:
+        return QMessageBox::Abort;
+    case MessageAnswer::Retry:
+        return QMessageBox::Retry;
+    case MessageAnswer::Ignore:
+        return QMessageBox::Ignore;
     }
     return QMessageBox::Ok;
 }
@@ -84,6 +90,12 @@ MessageAnswer MessageBoxResponder::respond(const Message& message)
         return MessageAnswer::Yes;
     case QMessageBox::No:
         return MessageAnswer::No;
+    case QMessageBox::Abort:
+        return MessageAnswer::Abort;
+    case QMessageBox::Retry:
+        return MessageAnswer::Retry;
+    case QMessageBox::Ignore:
+        return MessageAnswer::Ignore;
     default:
         return messageEscapeAnswer(message.buttons);
     }

@@ -82,6 +82,12 @@ QString messageAnswerName(MessageAnswer answer)
         return QStringLiteral("Yes");
     case MessageAnswer::No:
         return QStringLiteral("No");
+    case MessageAnswer::Abort:
+        return QStringLiteral("Abort");
+    case MessageAnswer::Retry:
+        return QStringLiteral("Retry");
+    case MessageAnswer::Ignore:
+        return QStringLiteral("Ignore");
     }
     return QString();
 }
@@ -97,6 +103,8 @@ QList<MessageAnswer> messageButtonAnswers(MessageButtons buttons)
         return {MessageAnswer::Yes, MessageAnswer::No};
     case MessageButtons::YesNoCancel:
         return {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Cancel};
+    case MessageButtons::AbortRetryIgnore:
+        return {MessageAnswer::Abort, MessageAnswer::Retry, MessageAnswer::Ignore};
     }
     return {MessageAnswer::Ok};
 }
@@ -111,6 +119,8 @@ MessageAnswer messageEscapeAnswer(MessageButtons buttons)
     case MessageButtons::OkCancel:
     case MessageButtons::YesNoCancel:
         return MessageAnswer::Cancel;
+    case MessageButtons::AbortRetryIgnore:
+        return MessageAnswer::Abort;
     }
     return MessageAnswer::Cancel;
 }
@@ -161,6 +171,11 @@ bool askOkCancel(const QString& text, MessageKind kind)
 MessageAnswer askYesNoCancel(const QString& text, MessageKind kind)
 {
     return showMessage(kind, MessageButtons::YesNoCancel, text);
+}
+
+MessageAnswer askAbortRetryIgnore(const QString& text, MessageKind kind)
+{
+    return showMessage(kind, MessageButtons::AbortRetryIgnore, text);
 }
 
 MessageResponder* installResponder(MessageResponder* responder)

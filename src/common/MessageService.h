@@ -23,8 +23,8 @@ enum class MessageKind {
     Plain,                // no icon
 };
 
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
 struct Message {
     MessageKind kind = MessageKind::Plain;
@@ -59,6 +59,8 @@ bool askDestructive(const QString& text);
 // Ok/Cancel; true for Ok.
 bool askOkCancel(const QString& text, MessageKind kind = MessageKind::Question);
 MessageAnswer askYesNoCancel(const QString& text, MessageKind kind = MessageKind::Question);
+// Abort/Retry/Ignore; closing the box counts as Abort.
+MessageAnswer askAbortRetryIgnore(const QString& text, MessageKind kind = MessageKind::Error);
 
 // The text as a box shows it: the old line separator "\r" (alone or before
 // "\n") becomes a line break.

@@ -1,0 +1,450 @@
+#include "common/FileOperations.h"
+
+#include "common/FileCopy.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace kv::common {
+
+namespace {
+
+constexpr int kDefaultProbeTimeoutMs = 1500;
+
+std::mutex g_probeMutex;
+std::function<bool(const QString&)> g_probe;
+int g_probeTimeoutMs = kDefaultProbeTimeoutMs;
+
+ShellLauncher* g_launcher = nullptr;
+
+bool fileSystemProbe(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    return info.exists() && !info.isDir();
+}
+
+// What a probe thread hands back; shared so that a thread still blocked
+// after the caller gave up writes into memory that is still alive.
+struct ProbeResult {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool exists = false;
+};
+
+bool isSeparator(QChar c)
+{
+    return c == QLatin1Char('/') || c == QDir::separator();
+}
+
+void processPendingEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+QFileInfoList filesMatching(const QString& directory, const QString& mask)
+{
+    // Regular files and links to them; pipes, sockets and devices are left
+    // out (reading a pipe would block). Names match in any letter case.
+    return QDir(directory).entryInfoList({mask}, QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QStringList subdirectoriesOf(const QString& directory)
+{
+    // Links are not followed: a link to a parent would never end.
+    return QDir(directory).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks,
+                                     QDir::Name);
+}
+
+void countInto(const QString& directory, const QStringList& masks, bool recurse, FileCount& count)
+{
+    for (const QString& mask : masks) {
+        for (const QFileInfo& file : filesMatching(directory, mask)) {
+            ++count.files;
+            count.bytes += file.size();
+        }
+    }
+    if (!recurse)
+        return;
+    processPendingEvents();
+    for (const QString& sub : subdirectoriesOf(directory))
+        countInto(QDir(directory).filePath(sub), masks, recurse, count);
+}
+
+void listInto(const QString& directory, const QStringList& masks, bool recurse, QStringList& list)
+{
+    for (const QString& mask : masks) {
+        for (const QFileInfo& file : filesMatching(directory, mask))
+            list << file.absoluteFilePath();
+    }
+    if (!recurse)
+        return;
+    processPendingEvents();
+    for (const QString& sub : subdirectoriesOf(directory))
+        listInto(QDir(directory).filePath(sub), masks, recurse, list);
+}
+
+bool hasAnyWriteBit(QFileDevice::Permissions permissions)
+{
+    // The file's own bits; WriteUser would say what the superuser may do.
+    return permissions & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+}
+
+void syncToDisk(QFile& file)
+{
+    file.flush();
+#ifdef Q_OS_UNIX
+    ::fsync(file.handle());
+#endif
+}
+
+// One file overwritten ten times with random blocks; false on an error.
+bool overwriteTenTimes(const QString& fileName, qint64 size)
+{
+    constexpr int kBlock = 2048;
+    QByteArray block(kBlock, Qt::Uninitialized);
+    QFile file(fileName);
+    for (int pass = 0; pass < 10; ++pass) {
+        if (!file.open(QIODevice::ReadWrite))
+            return false;
+        QRandomGenerator random(static_cast<quint32>(
+            std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+        qint64 written = 0;
+        while (written < size) {
+            random.fillRange(reinterpret_cast<quint32*>(block.data()), kBlock / 4);
+            if (file.write(block) != kBlock) {
+                file.close();
+                return false;
+            }
+            written += kBlock;
+        }
+        syncToDisk(file);
+        file.close();
+    }
+    return true;
+}
+
+void wipeDirectoryContents(const QString& directory, ProgressLabel* label, ProgressGauge* gauge)
+{
+    const QDir dir(directory);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        const QString path = entry.absoluteFilePath();
+        if (entry.isSymLink()) {
+            QFile::remove(path);  // the link only, never what it points to
+        } else if (entry.isDir()) {
+            wipeDirectoryContents(path, label, gauge);
+            dir.rmdir(entry.fileName());
+        } else {
+            WipeFile(path, label, gauge);
+        }
+        processPendingEvents();
+    }
+}
+
+class DesktopShellLauncher : public ShellLauncher {
+public:
+    bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+
+    int openDocument(const QString& fileName, bool wait) override
+    {
+        if (!wait)
+            return QDesktopServices::openUrl(QUrl::fromLocalFile(fileName)) ? 0 : 65535;
+        QProcess process;
+        process.start(QStringLiteral("xdg-open"), {fileName});
+        if (!process.waitForStarted())
+            return 65535;
+        while (process.state() != QProcess::NotRunning) {
+            processPendingEvents();
+            process.waitForFinished(50);
+        }
+        return 0;
+    }
+};
+
+}  // namespace
+
+QString AddTrailingBackslash(const QString& path)
+{
+    if (path.isEmpty() || isSeparator(path.back()))
+        return path;
+    return path + QLatin1Char('/');
+}
+
+QString TempDirectory() { return AddTrailingBackslash(QDir::tempPath()); }
+
+QString SplitFirst(QString& maskList)
+{
+    const qsizetype at = maskList.indexOf(QLatin1Char(';'));
+    if (at < 0) {
+        QString all = maskList;
+        maskList.clear();
+        return all;
+    }
+    QString first = maskList.left(at);
+    maskList.remove(0, at + 1);
+    return first;
+}
+
+QString ShortenPathForDisplay(const QString& path, int maxChars)
+{
+    if (path.size() <= maxChars)
+        return path;
+    qsizetype cut = path.size() - 1;
+    while (cut >= 0 && !isSeparator(path[cut]))
+        --cut;
+    if (cut <= 0)
+        return path;  // nothing but the name to keep
+    const QString name = path.mid(cut);  // with its separator
+    const qsizetype room = maxChars - name.size() - 3;
+    if (room <= 0)
+        return QStringLiteral("...") + name;
+    return path.left(room) + QStringLiteral("...") + name;
+}
+
+bool FileExistsOnReadyDrive(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return false;
+    std::function<bool(const QString&)> probe;
+    int timeoutMs = kDefaultProbeTimeoutMs;
+    {
+        std::lock_guard lock(g_probeMutex);
+        probe = g_probe ? g_probe : fileSystemProbe;
+        timeoutMs = g_probeTimeoutMs;
+    }
+    if (QDir::isRelativePath(fileName))
+        return probe(fileName);
+
+    auto result = std::make_shared<ProbeResult>();
+    try {
+        std::thread([result, probe, fileName] {
+            const bool exists = probe(fileName);
+            std::lock_guard lock(result->mutex);
+            result->exists = exists;
+            result->finished = true;
+            result->done.notify_one();
+        }).detach();
+    } catch (const std::system_error&) {
+        return probe(fileName);  // no thread to be had: ask directly
+    }
+    std::unique_lock lock(result->mutex);
+    if (!result->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return result->finished; }))
+        return false;  // the volume does not answer: not ready
+    return result->exists;
+}
+
+std::function<bool(const QString&)> setReadyDriveProbe(std::function<bool(const QString&)> probe)
+{
+    std::lock_guard lock(g_probeMutex);
+    std::swap(g_probe, probe);
+    return probe;
+}
+
+int setReadyDriveTimeout(int milliseconds)
+{
+    std::lock_guard lock(g_probeMutex);
+    const int previous = g_probeTimeoutMs;
+    g_probeTimeoutMs = milliseconds > 0 ? milliseconds : kDefaultProbeTimeoutMs;
+    return previous;
+}
+
+QStringList MaskListItems(const QString& maskList)
+{
+    QStringList masks;
+    QString rest = maskList;
+    while (!rest.isEmpty()) {
+        QString mask = SplitFirst(rest).trimmed();
+        if (mask.isEmpty())
+            continue;
+        // "*.*" stands for every file, with or without an extension.
+        if (mask == QLatin1String("*.*"))
+            mask = QStringLiteral("*");
+        masks << mask;
+    }
+    return masks;
+}
+
+FileCount CountFiles(const QString& directory, const QString& maskList, bool recurse)
+{
+    FileCount count;
+    if (!directory.isEmpty())
+        countInto(directory, MaskListItems(maskList), recurse, count);
+    return count;
+}
+
+void ListFiles(const QString& directory, const QString& maskList, bool recurse, QStringList& list)
+{
+    list.clear();
+    if (!directory.isEmpty())
+        listInto(directory, MaskListItems(maskList), recurse, list);
+}
+
+QString PictureFileMask() { return QStringLiteral("*.jpg;*.jpeg;*.bmp"); }
+
+bool ExtensionInMasks(const QString& fileName, const QString& maskList)
+{
+    const QString suffix = QFileInfo(fileName).suffix();
+    if (suffix.isEmpty())
+        return false;
+    const QString extension = QLatin1Char('.') + suffix.toLower();
+    QString masks = maskList;
+    while (!masks.isEmpty()) {
+        const QString mask = SplitFirst(masks).trimmed();
+        const qsizetype dot = mask.lastIndexOf(QLatin1Char('.'));
+        if (dot >= 0 && mask.mid(dot).toLower() == extension)
+            return true;
+    }
+    return false;
+}
+
+bool IsPictureFile(const QString& fileName) { return ExtensionInMasks(fileName, PictureFileMask()); }
+
+QFileDevice::Permissions StoredPermissions(const QString& path)
+{
+    return QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+}
+
+void WriteFileReplacing(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isDir() && !hasAnyWriteBit(existing.permissions()))
+        throw FileWriteError("The file " + path.toStdString() + " is read-only");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileWriteError("Cannot write " + path.toStdString() + ": " + file.errorString().toStdString());
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw FileWriteError("Cannot write " + path.toStdString() + ": " + file.errorString().toStdString());
+}
+
+bool ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxBytes)
+{
+    bytes.clear();
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile() || info.size() > maxBytes)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > maxBytes) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+void WipeFile(const QString& fileName, ProgressLabel* label, ProgressGauge* gauge)
+{
+    if (fileName.isEmpty())
+        return;
+    const QFileInfo info(fileName);
+    if (info.isSymLink()) {
+        QFile::remove(fileName);
+        return;
+    }
+    if (!info.exists() || info.isDir())
+        return;
+    if (label)
+        label->setText(ShortenPathForDisplay(fileName));
+    if (gauge)
+        gauge->step();
+    processPendingEvents();
+    // Only regular files are overwritten: a device or pipe is just removed.
+    if (info.isFile()) {
+        QFile::setPermissions(fileName, StoredPermissions(fileName) | QFileDevice::WriteOwner);
+        if (!overwriteTenTimes(fileName, info.size()))
+            return;
+    }
+    QFile::remove(fileName);
+}
+
+void WipeDirectory(const QString& directory, ProgressLabel* label, ProgressGauge* gauge)
+{
+    // An empty name would mean the current directory: never wiped by accident.
+    if (directory.isEmpty())
+        return;
+    const QString dir = AddTrailingBackslash(directory);
+    if (!QFileInfo(dir).isDir() || QFileInfo(directory).isSymLink())
+        return;
+    if (gauge) {
+        const qint64 files = CountFiles(dir, QStringLiteral("*.*"), true).files;
+        gauge->setRange(0, static_cast<int>(std::min<qint64>(files, std::numeric_limits<int>::max())));
+        gauge->setPosition(0);
+    }
+    wipeDirectoryContents(dir, label, gauge);
+    QDir().rmdir(dir);
+}
+
+ShellLauncher* installShellLauncher(ShellLauncher* launcher)
+{
+    ShellLauncher* previous = g_launcher;
+    g_launcher = launcher;
+    return previous;
+}
+
+ShellLauncher& activeShellLauncher()
+{
+    static DesktopShellLauncher desktop;
+    return g_launcher ? *g_launcher : desktop;
+}
+
+bool IsUrl(const QString& text)
+{
+    return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+bool OpenUrl(const QString& address)
+{
+    const QString full = IsUrl(address) ? address : QStringLiteral("http://") + address;
+    return activeShellLauncher().openUrl(QUrl(full));
+}
+
+bool SendMail(const QString& address, const QString& subject)
+{
+    QString text = QStringLiteral("mailto:") + address;
+    if (!subject.isEmpty())
+        text += QStringLiteral("?subject=") + subject;
+    return activeShellLauncher().openUrl(QUrl(text));
+}
+
+int OpenWithAssociatedProgram(const QString& fileName, bool wait)
+{
+    if (fileName.isEmpty() || !QFileInfo::exists(fileName))
+        return 65535;
+    return activeShellLauncher().openDocument(fileName, wait);
+}
+
+QString NetworkUserName()
+{
+    QString name = qEnvironmentVariable("USER");
+    if (name.isEmpty())
+        name = qEnvironmentVariable("LOGNAME");
+    if (name.isEmpty())
+        name = qEnvironmentVariable("USERNAME");
+    return name;
+}
+
+}  // namespace kv::common
