@@ -3,6 +3,7 @@
 #include "app/EngineCheck.h"
 #include "app/SplashForm.h"
 #include "app/StatusWindowDisplay.h"
+#include "common/FileOperations.h"
 #include "common/MessageService.h"
 #include "common/TextHelpers.h"
 #include "common/WindowPosition.h"
@@ -25,19 +26,9 @@ namespace kv::app {
 
 QString privateDirectory()
 {
-    const QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("047100-03-20-%1").arg(networkUserName()));
+    const QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("047100-03-20-%1").arg(common::NetworkUserName()));
     QDir().mkpath(dir);
-    return withTrailingSeparator(dir);
-}
-
-QString networkUserName()
-{
-    for (const char* name : {"USER", "LOGNAME", "USERNAME"}) {
-        const QString value = qEnvironmentVariable(name);
-        if (!value.isEmpty())
-            return value;
-    }
-    return QStringLiteral("user");
+    return common::AddTrailingBackslash(dir);
 }
 
 Startup::Startup(QStringList parameters, LocationFolders folders, Hooks hooks)
@@ -238,7 +229,7 @@ bool Startup::openCatalogue()
         common::showPlain(text);
         return false;
     }
-    m_session = std::make_unique<data::SessionRegistry>(m_values.DatabaseDirectory, networkUserName());
+    m_session = std::make_unique<data::SessionRegistry>(m_values.DatabaseDirectory, common::NetworkUserName());
     data::SessionRegistry* session = m_session.get();
     m_dataModule->KestrelviewDatabase()->exclusiveUseRefusal = [session] {
         const int others = session->otherSessionCount();

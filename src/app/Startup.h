@@ -80,7 +80,4 @@ private:
 // temporary directory, made when missing.
 QString privateDirectory();
 
-// The login name of the person running the program.
-QString networkUserName();
-
 }  // namespace kv::app

@@ -1,6 +1,7 @@
 #include "app/StartupValues.h"
 
 #include "app/ReadSettings.h"
+#include "common/FileOperations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,19 +10,12 @@
 
 namespace kv::app {
 
-QString withTrailingSeparator(const QString& path)
-{
-    if (path.isEmpty() || path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator()))
-        return path;
-    return path + QLatin1Char('/');
-}
-
 QString commonAppDataFolder()
 {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (base.isEmpty())
         return {};
-    return withTrailingSeparator(base) + QStringLiteral("Kestrelview/");
+    return common::AddTrailingBackslash(base) + QStringLiteral("Kestrelview/");
 }
 
 LocationFolders systemLocationFolders()
@@ -45,7 +39,7 @@ DatabaseLocation resolveDatabaseLocation(const LocationFolders& folders)
         if (QDir::isAbsolutePath(value)) {
             dir = value;  // used as it stands, existing or not
         } else if (value.compare(QStringLiteral("DATABASE"), Qt::CaseInsensitive) == 0) {
-            dir = withTrailingSeparator(folders.executableDir) + QStringLiteral("Database");
+            dir = common::AddTrailingBackslash(folders.executableDir) + QStringLiteral("Database");
         } else if (value.isEmpty() || !QFileInfo(current.filePath(value)).isDir()) {
             const QString underCommon = folders.commonAppData + value;
             dir = QFileInfo(underCommon).isDir() ? underCommon : defaultDir;
@@ -53,7 +47,7 @@ DatabaseLocation resolveDatabaseLocation(const LocationFolders& folders)
             dir = current.filePath(value);
         }
     }
-    result.directory = withTrailingSeparator(dir);
+    result.directory = common::AddTrailingBackslash(dir);
     return result;
 }
 

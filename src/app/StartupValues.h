@@ -28,8 +28,6 @@ LocationFolders systemLocationFolders();
 // program's own "Database" for the value Database.
 DatabaseLocation resolveDatabaseLocation(const LocationFolders& folders);
 
-QString withTrailingSeparator(const QString& path);
-
 // Command-line switches; every parameter is upper-cased before comparing.
 struct CommandLineSwitches {
     bool resetPositions = false;    // "-R" or "/R"

@@ -1,5 +1,7 @@
 #include "common/FileOperations.h"
 
+#include "common/TextHelpers.h"
+
 #include "common/FileCopy.h"
 
 #include <QCoreApplication>
@@ -194,18 +196,7 @@ QString AddTrailingBackslash(const QString& path)
 
 QString TempDirectory() { return AddTrailingBackslash(QDir::tempPath()); }
 
-QString SplitFirst(QString& maskList)
-{
-    const qsizetype at = maskList.indexOf(QLatin1Char(';'));
-    if (at < 0) {
-        QString all = maskList;
-        maskList.clear();
-        return all;
-    }
-    QString first = maskList.left(at);
-    maskList.remove(0, at + 1);
-    return first;
-}
+QString SplitFirst(QString& maskList) { return TakeFirstField(maskList, QLatin1Char(';')); }
 
 QString ShortenPathForDisplay(const QString& path, int maxChars)
 {

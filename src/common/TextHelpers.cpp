@@ -43,18 +43,20 @@ QString takeTagRuns(QString& text, const QString& tag, Accept accept)
 
 }  // namespace
 
-QString NextTabField(QString& arguments)
+QString TakeFirstField(QString& list, QChar separator)
 {
-    const qsizetype tab = arguments.indexOf(QLatin1Char('\t'));
-    if (tab < 0) {
-        QString all = arguments;
-        arguments.clear();
+    const qsizetype at = list.indexOf(separator);
+    if (at < 0) {
+        QString all = list;
+        list.clear();
         return all;
     }
-    QString field = arguments.left(tab);
-    arguments.remove(0, tab + 1);
+    QString field = list.left(at);
+    list.remove(0, at + 1);
     return field;
 }
+
+QString NextTabField(QString& arguments) { return TakeFirstField(arguments, QLatin1Char('\t')); }
 
 QString FormatMessage(const QString& pattern, const QString& arguments)
 {

@@ -14,6 +14,10 @@ namespace kv::common {
 // list. Without a tab the whole list is returned and the list emptied.
 QString NextTabField(QString& arguments);
 
+// The text before the first separator, taken off the list with the
+// separator; the whole list (then emptied) when there is none.
+QString TakeFirstField(QString& list, QChar separator);
+
 // The pattern with each "%s%" (any letter case) replaced in turn by the next
 // argument. The search restarts at the beginning after each replacement, so
 // a "%s%" inside an argument takes the following argument (or nothing once

@@ -1,5 +1,7 @@
 #include "data/CatalogueSchema.h"
 
+#include "data/localsql/LocalSqlAdapter.h"
+
 namespace kv::data {
 
 namespace {
@@ -204,15 +206,13 @@ std::vector<TableDef> makeSchema()
     return s;
 }
 
-QString quoted(const QString& identifier) { return QLatin1Char('"') + identifier + QLatin1Char('"'); }
-
 QString indexColumns(const TableDef& t, const IndexDef& index)
 {
     QStringList cols;
     for (const QString& f : index.fields) {
         const FieldDef* def = t.field(f);
         const bool text = def && (def->type == FieldType::Alpha || def->type == FieldType::Memo);
-        cols << quoted(f) + (text ? QStringLiteral(" COLLATE NOCASE") : QString());
+        cols << sqliteIdentifier(f) + (text ? QStringLiteral(" COLLATE NOCASE") : QString());
     }
     return cols.join(QStringLiteral(", "));
 }
@@ -272,16 +272,16 @@ QStringList catalogueCreateStatements()
     for (const TableDef& t : catalogueSchema()) {
         QStringList cols;
         for (const FieldDef& f : t.fields) {
-            QString col = quoted(f.name) + QLatin1Char(' ') + declaredSqliteType(f.type, f.width);
+            QString col = sqliteIdentifier(f.name) + QLatin1Char(' ') + declaredSqliteType(f.type, f.width);
             if (f.type == FieldType::AutoInc)
                 col += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
             cols << col;
         }
-        out << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), cols.join(QStringLiteral(", ")));
+        out << QStringLiteral("CREATE TABLE %1 (%2)").arg(sqliteIdentifier(t.name), cols.join(QStringLiteral(", ")));
         for (const auto* list : {&t.indexes, &t.searchIndexes})
             for (const IndexDef& i : *list)
                 out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                           .arg(quoted(sqliteIndexName(t.name, i.name)), quoted(t.name), indexColumns(t, i));
+                           .arg(sqliteIdentifier(sqliteIndexName(t.name, i.name)), sqliteIdentifier(t.name), indexColumns(t, i));
     }
     return out;
 }

@@ -16,14 +16,6 @@ namespace {
 
 QString id(qint64 value) { return QString::number(value); }
 
-// A text value for a Local SQL statement: between double quotes, a double
-// quote inside doubled, so that no file name can end the value early.
-QString quotedValue(const QString& text)
-{
-    QString s = text;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
 
 }  // namespace
 
@@ -211,7 +203,7 @@ bool TProgramDataForm::PictureFileExists(const QString& fileName, qint64 locatio
     PictureInfoQuery.clearSql();
     PictureInfoQuery.addLine(QStringLiteral("Select PictureID From \"PictureInfo.db\""));
     PictureInfoQuery.addLine(QStringLiteral("Where StorageLocationID = ") + id(location) + QStringLiteral(" And "));
-    PictureInfoQuery.addLine(QStringLiteral("Upper(FileName) = ") + quotedValue(fileName.toUpper()) + QStringLiteral(" And"));
+    PictureInfoQuery.addLine(QStringLiteral("Upper(FileName) = ") + localSqlText(fileName.toUpper()) + QStringLiteral(" And"));
     PictureInfoQuery.addLine(QStringLiteral("PictureID <> ") + id(picture));
     PictureInfoQuery.prepare();
     PictureInfoQuery.open();

@@ -24,13 +24,6 @@ bool isBusy(int code)
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
-QString quotedName(const QString& identifier)
-{
-    QString s = identifier;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
-
 // Upper() and Lower() that know every alphabet, not only ASCII.
 void unicodeCase(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool upper)
 {
@@ -369,7 +362,7 @@ void Database::create(const QString& directory)
             QStringList rightColumns, rightValues;
             for (const FieldDef& f : findTableDef(QStringLiteral("Security"))->fields) {
                 if (f.type == FieldType::Logical) {
-                    rightColumns << quotedName(f.name);
+                    rightColumns << sqliteIdentifier(f.name);
                     rightValues << QStringLiteral("1");
                 }
             }
@@ -486,7 +479,7 @@ const std::vector<FieldDef>& Database::tableFields(const QString& table)
     if (it != m_tableFields.end())
         return *it;
     std::vector<FieldDef> fields;
-    Statement info(*this, QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(table)));
+    Statement info(*this, QStringLiteral("PRAGMA table_info(%1)").arg(sqliteIdentifier(table)));
     while (info.step()) {
         const QString name = info.column(1).toString();
         const FieldTypeInfo type = fieldTypeFromDeclared(info.column(2).toString(), info.column(5).toInt() == 1);

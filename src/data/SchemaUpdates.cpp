@@ -51,10 +51,8 @@ void RunSchemaUpdates(TProgramDataForm& dm)
     Query& select = dm.UpdateQuery;
     select.close();
     select.clearSql();
-    QString quotedLevel = level;
-    quotedLevel.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    select.addLine(QStringLiteral("Select * From \"Update.db\" Where ProductID > \"") + quotedLevel
-                   + QStringLiteral("\" Order By ") + QStringLiteral("ProductID") + QStringLiteral(", ")
+    select.addLine(QStringLiteral("Select * From \"Update.db\" Where ProductID > ") + localSqlText(level)
+                   + QStringLiteral(" Order By ") + QStringLiteral("ProductID") + QStringLiteral(", ")
                    + QStringLiteral("Sequance"));
     select.prepare();
     select.open();

@@ -1,5 +1,6 @@
 #include "data/SystemInfo.h"
 
+#include "common/FileOperations.h"
 #include "data/DataSet.h"
 
 #include <QCoreApplication>
@@ -10,13 +11,6 @@
 namespace kv::data {
 
 namespace {
-
-QString withSeparator(const QString& path)
-{
-    if (path.isEmpty() || path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator()))
-        return path;
-    return path + QLatin1Char('/');
-}
 
 }  // namespace
 
@@ -34,7 +28,7 @@ ProgramFolders installedProgramFolders()
         shipped = programDir;
     QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     data = data.isEmpty() ? QDir::homePath() : data;
-    return {withSeparator(QDir::cleanPath(shipped)), withSeparator(QDir(data).filePath(QStringLiteral("Kestrelview")))};
+    return {common::AddTrailingBackslash(QDir::cleanPath(shipped)), common::AddTrailingBackslash(QDir(data).filePath(QStringLiteral("Kestrelview")))};
 }
 
 void LoadSettings(const DataSet& s, const ProgramFolders& folders, TSystemInfo& info)
@@ -74,7 +68,7 @@ void LoadSettings(const DataSet& s, const ProgramFolders& folders, TSystemInfo& 
     info.DefaultIndexTemplate = t("DefaultIndexTemplate", QString());
     info.DefaultDetailTemplate = t("DefaultDetailTemplate", QString());
     info.CalDirectory = hasRow && !s.isNull(QStringLiteral("CalDirectory")) ? readText(s, QStringLiteral("CalDirectory"))
-                                                                             : withSeparator(ownFolder("Calendar"));
+                                                                             : common::AddTrailingBackslash(ownFolder("Calendar"));
     info.PreviewDir = hasRow && !s.isNull(QStringLiteral("PreviewDir")) ? readText(s, QStringLiteral("PreviewDir"))
                                                                          : ownFolder("Previews");
     info.EncryptionKey = t("EncryptionKey", QString());
@@ -101,10 +95,10 @@ void LoadSettings(const DataSet& s, const ProgramFolders& folders, TSystemInfo& 
     info.ShowOnTop = b("ShowOnTop", true);
     info.ShowMaxSize = i("ShowMaxSize", 150);
 
-    info.ExtraFiles = withSeparator(info.ExtraFiles);
-    info.PreviewDir = withSeparator(info.PreviewDir);
-    info.GenerateLocation = withSeparator(info.GenerateLocation);
-    info.ImageDirectory = withSeparator(info.ImageDirectory);
+    info.ExtraFiles = common::AddTrailingBackslash(info.ExtraFiles);
+    info.PreviewDir = common::AddTrailingBackslash(info.PreviewDir);
+    info.GenerateLocation = common::AddTrailingBackslash(info.GenerateLocation);
+    info.ImageDirectory = common::AddTrailingBackslash(info.ImageDirectory);
 }
 
 void LoadSettings(const DataSet& settings, TSystemInfo& info)

@@ -15,13 +15,6 @@ namespace {
 // statement for many rows instead of one each.
 constexpr int kReadAhead = 64;
 
-QString quoted(const QString& identifier)
-{
-    QString s = identifier;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
-
 bool isNullValue(const QVariant& v) { return !v.isValid() || v.isNull(); }
 
 bool isTextType(FieldType t) { return t == FieldType::Alpha || t == FieldType::Memo; }
@@ -246,20 +239,20 @@ void Table::prepareStatements()
     for (const Column& c : m_columns) {
         if (c.lookup)
             select << QStringLiteral("(SELECT %1 FROM %2 WHERE %3 = T.%4)")
-                          .arg(quoted(c.lookup->resultField), quoted(c.lookup->lookupTable),
-                               quoted(c.lookup->lookupKey), quoted(c.lookup->keyField));
+                          .arg(sqliteIdentifier(c.lookup->resultField), sqliteIdentifier(c.lookup->lookupTable),
+                               sqliteIdentifier(c.lookup->lookupKey), sqliteIdentifier(c.lookup->keyField));
         else
-            select << QStringLiteral("T.") + quoted(c.name);
+            select << QStringLiteral("T.") + sqliteIdentifier(c.name);
     }
     m_fetch = std::make_unique<Statement>(
         *m_db, QStringLiteral("SELECT %1 FROM %2 AS T WHERE T.rowid = ?")
-                   .arg(select.join(QStringLiteral(", ")), quoted(m_tableName)));
+                   .arg(select.join(QStringLiteral(", ")), sqliteIdentifier(m_tableName)));
     QStringList marks;
     for (int i = 0; i < kReadAhead; ++i)
         marks << QStringLiteral("?");
     m_fetchBlock = std::make_unique<Statement>(
         *m_db, QStringLiteral("SELECT T.rowid, %1 FROM %2 AS T WHERE T.rowid IN (%3)")
-                   .arg(select.join(QStringLiteral(", ")), quoted(m_tableName), marks.join(QLatin1Char(','))));
+                   .arg(select.join(QStringLiteral(", ")), sqliteIdentifier(m_tableName), marks.join(QLatin1Char(','))));
     m_readAhead.clear();
 }
 
@@ -268,7 +261,7 @@ QString Table::orderClause() const
     QStringList order;
     for (int c : m_keyColumns) {
         const Column& col = m_columns[static_cast<size_t>(c)];
-        order << quoted(col.name) + (isTextType(col.type) ? QStringLiteral(" COLLATE NOCASE") : QString());
+        order << sqliteIdentifier(col.name) + (isTextType(col.type) ? QStringLiteral(" COLLATE NOCASE") : QString());
     }
     order << QStringLiteral("rowid");
     return QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
@@ -280,13 +273,13 @@ QString Table::rangeClause() const
         return {};
     if (isNullValue(m_rangeValue))
         return QStringLiteral(" WHERE 0");
-    return QStringLiteral(" WHERE %1 = ?").arg(quoted(m_detailField));
+    return QStringLiteral(" WHERE %1 = ?").arg(sqliteIdentifier(m_detailField));
 }
 
 void Table::loadIds()
 {
     m_ids.clear();
-    Statement st(*m_db, QStringLiteral("SELECT rowid FROM %1%2%3").arg(quoted(m_tableName), rangeClause(), orderClause()));
+    Statement st(*m_db, QStringLiteral("SELECT rowid FROM %1%2%3").arg(sqliteIdentifier(m_tableName), rangeClause(), orderClause()));
     if (m_rangeActive && !isNullValue(m_rangeValue))
         st.bind(1, m_rangeValue);
     while (st.step())
@@ -564,12 +557,12 @@ bool Table::locate(const QString& field, const QVariant& value)
     if (col.lookup)
         throw EngineError(QStringLiteral("Cannot locate on the lookup field %1.").arg(field));
     const QVariant stored = valueForField(value, col.type, col.width);
-    QString where = isNullValue(stored) ? QStringLiteral("%1 IS NULL").arg(quoted(col.name))
-                                        : QStringLiteral("%1 = ?").arg(quoted(col.name));
+    QString where = isNullValue(stored) ? QStringLiteral("%1 IS NULL").arg(sqliteIdentifier(col.name))
+                                        : QStringLiteral("%1 = ?").arg(sqliteIdentifier(col.name));
     if (m_rangeActive)
         where += isNullValue(m_rangeValue) ? QStringLiteral(" AND 0")
-                                           : QStringLiteral(" AND %1 = ?").arg(quoted(m_detailField));
-    Statement st(*m_db, QStringLiteral("SELECT rowid FROM %1 WHERE %2%3").arg(quoted(m_tableName), where, orderClause()));
+                                           : QStringLiteral(" AND %1 = ?").arg(sqliteIdentifier(m_detailField));
+    Statement st(*m_db, QStringLiteral("SELECT rowid FROM %1 WHERE %2%3").arg(sqliteIdentifier(m_tableName), where, orderClause()));
     int bindIndex = 1;
     if (!isNullValue(stored))
         st.bind(bindIndex++, stored);
@@ -752,7 +745,7 @@ bool Table::post()
             continue;
         if (inserting ? isNullValue(m_buffer[c]) : sameValue(m_buffer[c], m_original[c]))
             continue;
-        names << quoted(m_columns[c].name);
+        names << sqliteIdentifier(m_columns[c].name);
         values.push_back(m_buffer[c]);
     }
 
@@ -761,13 +754,13 @@ bool Table::post()
         if (inserting) {
             QString sql;
             if (names.isEmpty()) {
-                sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_tableName));
+                sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(sqliteIdentifier(m_tableName));
             } else {
                 QStringList marks;
                 for (int i = 0; i < names.size(); ++i)
                     marks << QStringLiteral("?");
                 sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(quoted(m_tableName), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+                          .arg(sqliteIdentifier(m_tableName), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
             }
             Statement st(*m_db, sql);
             for (size_t i = 0; i < values.size(); ++i)
@@ -782,7 +775,7 @@ bool Table::post()
             for (const QString& n : names)
                 sets << n + QStringLiteral(" = ?");
             Statement st(*m_db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                     .arg(quoted(m_tableName), sets.join(QStringLiteral(", "))));
+                                     .arg(sqliteIdentifier(m_tableName), sets.join(QStringLiteral(", "))));
             for (size_t i = 0; i < values.size(); ++i)
                 st.bind(static_cast<int>(i) + 1, values[i]);
             st.bind(static_cast<int>(values.size()) + 1, rowid);
@@ -870,7 +863,7 @@ bool Table::deleteRecord()
     const qint64 rowid = m_ids[static_cast<size_t>(m_pos)];
     {
         WriteTransaction tx(*m_db);
-        Statement st(*m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_tableName)));
+        Statement st(*m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(sqliteIdentifier(m_tableName)));
         st.bind(1, rowid);
         st.step();
         tx.commit();
@@ -925,7 +918,7 @@ QVariant Table::lookupValue(const Column& c, const Row& row) const
     if (isNullValue(key))
         return {};
     Statement st(*m_db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                            .arg(quoted(c.lookup->resultField), quoted(c.lookup->lookupTable), quoted(c.lookup->lookupKey)));
+                            .arg(sqliteIdentifier(c.lookup->resultField), sqliteIdentifier(c.lookup->lookupTable), sqliteIdentifier(c.lookup->lookupKey)));
     st.bind(1, key);
     return st.step() ? st.column(0) : QVariant();
 }

@@ -8,6 +8,7 @@
 #include "data/EngineError.h"
 #include "data/FieldValue.h"
 #include "data/ProgramDataForm.h"
+#include "data/localsql/LocalSqlAdapter.h"
 #include "data/Query.h"
 #include "data/Table.h"
 #include "reference/TextFiles.h"
@@ -79,7 +80,7 @@ public:
         query.close();
         query.clearSql();
         query.addLine(QStringLiteral("Select ") + m_idField + QStringLiteral(", ") + keyField);
-        query.addLine(QStringLiteral("From ") + LocalSqlText(tableFile));
+        query.addLine(QStringLiteral("From ") + data::localSqlText(tableFile));
         query.open();
         for (query.first(); !query.eof(); query.next()) {
             const QVariant key = query.value(1);
@@ -131,11 +132,6 @@ QString ImportValueError::message(int lineNumber) const
     return QStringLiteral("Error: Line ") + QString::number(lineNumber) + QStringLiteral(": ") + m_problem + u'!';
 }
 
-QString LocalSqlText(const QString& value)
-{
-    return u'"' + QString(value).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
-}
-
 ImportLine ReadImportLine(const QList<ImportFieldSpec>& fields, const QString& line, const QString& tableFile,
                           const QString& dateFormat, TextLayout layout, const QString& keyField,
                           const FixedColumnTable& columns)
@@ -178,9 +174,9 @@ QString UpdateStatementFor(const ImportLine& line, const QString& tableFile, con
         return {};
     QStringList sets;
     for (const ImportValue& v : line.values)
-        sets << v.field + QStringLiteral(" = ") + LocalSqlText(v.text);
-    return QStringLiteral("Update ") + LocalSqlText(tableFile) + QStringLiteral(" Set ") + sets.join(QStringLiteral(", "))
-           + QStringLiteral(" Where Upper(") + keyField + QStringLiteral(") = Upper(") + LocalSqlText(line.keyValue)
+        sets << v.field + QStringLiteral(" = ") + data::localSqlText(v.text);
+    return QStringLiteral("Update ") + data::localSqlText(tableFile) + QStringLiteral(" Set ") + sets.join(QStringLiteral(", "))
+           + QStringLiteral(" Where Upper(") + keyField + QStringLiteral(") = Upper(") + data::localSqlText(line.keyValue)
            + u')';
 }
 

@@ -47,8 +47,6 @@ private:
     QString m_problem;  // what is wrong with the value, naming it
 };
 
-// Text in Local SQL double quotes, each double quote doubled.
-QString LocalSqlText(const QString& value);
 
 // Reads the chosen fields (import specs with their columns) of one line.
 // Date values are read in dateFormat (an unknown or empty format: as the

@@ -1,17 +1,11 @@
 #include "security/Logon.h"
 
+#include "common/FileOperations.h"
 #include "data/ProgramDataForm.h"
 #include "data/SystemInfo.h"
 #include "security/SecurityData.h"
 
 namespace kv::security {
-
-QString quotedText(const QString& text)
-{
-    QString s = text;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
 
 namespace {
 
@@ -46,7 +40,7 @@ void ReadLoginData(data::TProgramDataForm& dm, const QString& loginName, data::T
     data::Query& q = dm.UserSettingsQuery;
     q.close();
     q.clearSql();
-    q.addLine(QStringLiteral("Select * From \"User.db\" Where Upper(LoginName) = Upper(") + quotedText(name)
+    q.addLine(QStringLiteral("Select * From \"User.db\" Where Upper(LoginName) = Upper(") + data::localSqlText(name)
               + QStringLiteral(")"));
     q.prepare();
     q.open();
@@ -69,10 +63,10 @@ bool LogonUser(data::TProgramDataForm& dm, const QString& loginName, const QStri
     login.UserName.clear();
     if (name.isEmpty())
         return false;  // an empty name finds nobody
-    QString line = QStringLiteral("Select * From \"User.db\" Where Upper(LoginName) = Upper(") + quotedText(name)
+    QString line = QStringLiteral("Select * From \"User.db\" Where Upper(LoginName) = Upper(") + data::localSqlText(name)
                    + QStringLiteral(")");
     if (checkPassword)
-        line += QStringLiteral(" and ") + QStringLiteral("UserPassword") + QStringLiteral(" = ") + quotedText(password);
+        line += QStringLiteral(" and ") + QStringLiteral("UserPassword") + QStringLiteral(" = ") + data::localSqlText(password);
     if (!findUser(dm, {line}))
         return false;
     ReadLoginData(dm, name, login);
@@ -98,16 +92,6 @@ bool IsLoneSupervisor(data::TProgramDataForm& dm)
                                         "UserPassword = \"\"")});
 }
 
-QString NetworkUserName()
-{
-    for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
-        const QString value = qEnvironmentVariable(variable);
-        if (!value.isEmpty())
-            return value.left(250);
-    }
-    return {};
-}
-
 LogonResult RunLogon(data::TProgramDataForm& dm, bool databaseReadOnly, const LogonDialog& dialog)
 {
     if (IsLoneSupervisor(dm)) {
@@ -119,7 +103,7 @@ LogonResult RunLogon(data::TProgramDataForm& dm, bool databaseReadOnly, const Lo
     // This workstation always counts as attached to a network: its session
     // login name is the network user name.
     data::LoadSettings(dm.SettingsTable);
-    const QString name = data::SystemInfo().AutoLogin ? NetworkUserName() : QString();
+    const QString name = data::SystemInfo().AutoLogin ? common::NetworkUserName().left(250) : QString();
     if (LogonUser(dm, name, QString(), false, databaseReadOnly)) {
         allowAdministrator();
         return {true, false};

@@ -25,12 +25,6 @@ void ReadLoginData(data::TProgramDataForm& dm, const QString& loginName, data::T
 // True when the only user is a "Supervisor" without a password.
 bool IsLoneSupervisor(data::TProgramDataForm& dm);
 
-// The login name of the person at this workstation.
-QString NetworkUserName();
-
-// A text value for a statement, between double quotes, quotes doubled.
-QString quotedText(const QString& text);
-
 struct LogonResult {
     bool loggedOn = false;
     bool cancelled = false;

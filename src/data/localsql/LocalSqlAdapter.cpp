@@ -524,6 +524,13 @@ private:
 
 }  // namespace
 
+QString sqliteIdentifier(const QString& name) { return quotedIdentifier(name); }
+
+QString localSqlText(const QString& value)
+{
+    return u'"' + QString(value).replace(u'"', u"\"\""_qs) + u'"';
+}
+
 TranslatedSql translateLocalSql(const QString& statement, const SqlSchemaInfo& schema)
 {
     return Translator(statement, schema).run();

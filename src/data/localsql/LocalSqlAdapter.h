@@ -35,6 +35,13 @@ struct TranslatedSql {
     bool changesSchema = false; // ALTER TABLE and the like
 };
 
+// A text value for a Local SQL statement: between double quotes, a double
+// quote inside doubled, so that no typed text can end the value early.
+QString localSqlText(const QString& value);
+
+// A name for SQLite: between double quotes, a double quote inside doubled.
+QString sqliteIdentifier(const QString& name);
+
 // Turns one Local SQL statement (as the program writes it) into SQLite
 // statements with the same meaning. Throws LocalSqlError when it cannot.
 TranslatedSql translateLocalSql(const QString& statement, const SqlSchemaInfo& schema);
