@@ -108,7 +108,7 @@ CopyOutcome CopyOneFile(const QString& sourcePath, const QString& destinationDir
         !(existing.lastModified() < source.lastModified())) {
         const QString question =
             OverwriteNewerText(destination, existing.lastModified(), sourcePath, source.lastModified());
-        if (!askQuestion(question)) {
+        if (!askQuestion(question, QStringLiteral("File Exists"))) {
             if (label)
                 label->setText(QStringLiteral("Skipping File: ") + ShortenPathForDisplay(sourcePath));
             if (gauge)
@@ -130,7 +130,7 @@ CopyOutcome CopyOneFile(const QString& sourcePath, const QString& destinationDir
     if (copyContents(source, destination))
         return CopyOutcome::Copied;
     if (showErrors)
-        showError(QStringLiteral("Error Copying File: ") + sourcePath);
+        showError(QStringLiteral("Error Copying File: ") + sourcePath, QStringLiteral("Error"));
     return CopyOutcome::Failed;
 }
 

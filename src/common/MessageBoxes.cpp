@@ -63,7 +63,7 @@ QMessageBox::StandardButton messageBoxButton(MessageAnswer answer)
 std::unique_ptr<QMessageBox> createMessageBox(const Message& message, QWidget* parent)
 {
     auto box = std::make_unique<QMessageBox>(parent);
-    box->setWindowTitle(ProductName());
+    box->setWindowTitle(message.title.isEmpty() ? ProductName() : message.title);
     box->setIcon(messageBoxIcon(message.kind));
     // Texts carry file names and typed values; never read them as markup.
     box->setTextFormat(Qt::PlainText);

@@ -10,7 +10,8 @@ class QWidget;
 
 namespace kv::common {
 
-// The message box for a message: title "Kestrelview", the icon of its kind
+// The message box for a message: its title ("Kestrelview" unless the
+// message names another), the icon of its kind
 // (a stop icon for destructive questions), its buttons, its default and
 // escape buttons, and the text with "\r" shown as line breaks.
 std::unique_ptr<QMessageBox> createMessageBox(const Message& message, QWidget* parent = nullptr);

@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QtDebug>
 
+#include <utility>
+
 namespace kv::common {
 
 namespace {
@@ -27,7 +29,7 @@ class UnattendedResponder : public MessageResponder {
 public:
     MessageAnswer respond(const Message& message) override
     {
-        qInfo().noquote() << ProductName() + QStringLiteral(" [") + messageKindName(message.kind) +
+        qInfo().noquote() << message.title + QStringLiteral(" [") + messageKindName(message.kind) +
                                  QStringLiteral("] ") + messageDisplayText(message.text);
         return message.defaultAnswer;
     }
@@ -134,7 +136,7 @@ QString messageDisplayText(const QString& text)
 }
 
 MessageAnswer showMessage(MessageKind kind, MessageButtons buttons, const QString& text,
-                          std::optional<MessageAnswer> defaultAnswer)
+                          std::optional<MessageAnswer> defaultAnswer, const QString& title)
 {
     const QList<MessageAnswer> offered = messageButtonAnswers(buttons);
     Message message;
@@ -143,19 +145,23 @@ MessageAnswer showMessage(MessageKind kind, MessageButtons buttons, const QStrin
     message.text = text;
     message.defaultAnswer =
         defaultAnswer && offered.contains(*defaultAnswer) ? *defaultAnswer : offered.constFirst();
+    message.title = title.isEmpty() ? ProductName() : title;
     appendToLog(message);
     const MessageAnswer answer = activeResponder().respond(message);
     return offered.contains(answer) ? answer : messageEscapeAnswer(buttons);
 }
 
-void showError(const QString& text) { showMessage(MessageKind::Error, MessageButtons::Ok, text); }
+void showError(const QString& text, const QString& title)
+{
+    showMessage(MessageKind::Error, MessageButtons::Ok, text, std::nullopt, title);
+}
 void showInformation(const QString& text) { showMessage(MessageKind::Information, MessageButtons::Ok, text); }
 void showWarning(const QString& text) { showMessage(MessageKind::Warning, MessageButtons::Ok, text); }
 void showPlain(const QString& text) { showMessage(MessageKind::Plain, MessageButtons::Ok, text); }
 
-bool askQuestion(const QString& text)
+bool askQuestion(const QString& text, const QString& title)
 {
-    return showMessage(MessageKind::Question, MessageButtons::YesNo, text) == MessageAnswer::Yes;
+    return showMessage(MessageKind::Question, MessageButtons::YesNo, text, std::nullopt, title) == MessageAnswer::Yes;
 }
 
 bool askDestructive(const QString& text)
@@ -191,15 +197,18 @@ MessageResponder& unattendedResponder()
     return responder;
 }
 
-MessageResponder& activeResponder()
+namespace {
+// The responder when none is installed.
+MessageResponder& defaultResponder()
 {
-    if (g_installed)
-        return *g_installed;
     const QCoreApplication* app = QCoreApplication::instance();
     if (g_windowResponder && app && app->inherits("QApplication"))
         return *g_windowResponder;
     return unattendedResponder();
 }
+}  // namespace
+
+MessageResponder& activeResponder() { return g_installed ? *g_installed : defaultResponder(); }
 
 namespace detail {
 void setWindowResponder(MessageResponder* responder) { g_windowResponder = responder; }
@@ -262,6 +271,34 @@ ScriptedMessages::ScriptedMessages(std::initializer_list<MessageAnswer> answers)
 
 ScriptedMessages::~ScriptedMessages() { installResponder(m_previous); }
 
+DeferredMessages::DeferredMessages()
+    : m_previous(installResponder(this))
+{
+}
+
+DeferredMessages::~DeferredMessages() { release(); }
+
+void DeferredMessages::release()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    installResponder(m_previous);
+    const QList<Message> held = std::exchange(m_held, {});
+    for (const Message& message : held)
+        activeResponder().respond(message);
+}
+
+MessageAnswer DeferredMessages::respond(const Message& message)
+{
+    if (message.buttons != MessageButtons::Ok) {
+        MessageResponder& shown = m_previous ? *m_previous : defaultResponder();
+        return shown.respond(message);
+    }
+    m_held.append(message);
+    return MessageAnswer::Ok;
+}
+
 QString defaultLogFile()
 {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -282,6 +319,8 @@ QString logFile()
     return g_logFile.isEmpty() ? defaultLogFile() : g_logFile;
 }
 
+void logMessage(const Message& message) { appendToLog(message); }
+
 void setLoggingEnabled(bool enabled)
 {
     QMutexLocker lock(&g_logMutex);
@@ -294,8 +333,10 @@ QString logLine(const Message& message)
     text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     text.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    const QString title =
+        message.title.isEmpty() || message.title == ProductName() ? QString() : QStringLiteral(": ") + message.title;
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) + QStringLiteral(" [") +
-           messageKindName(message.kind) + QStringLiteral("] ") + text;
+           messageKindName(message.kind) + title + QStringLiteral("] ") + text;
 }
 
 }  // namespace kv::common

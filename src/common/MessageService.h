@@ -31,6 +31,7 @@ struct Message {
     MessageButtons buttons = MessageButtons::Ok;
     QString text;  // as the caller gave it
     MessageAnswer defaultAnswer = MessageAnswer::Ok;
+    QString title = ProductName();  // the box's title
 };
 
 // Shows a message and returns the user's answer. The active responder is a
@@ -45,15 +46,17 @@ public:
 // returns the answer. An answer that is not one of the buttons counts as
 // closing the box (Cancel, or No for Yes/No, or Ok for an Ok box).
 // Without a default answer the first button (Ok or Yes) is the default.
+// A box is titled "Kestrelview" unless the caller names another title.
 MessageAnswer showMessage(MessageKind kind, MessageButtons buttons, const QString& text,
-                          std::optional<MessageAnswer> defaultAnswer = std::nullopt);
+                          std::optional<MessageAnswer> defaultAnswer = std::nullopt,
+                          const QString& title = ProductName());
 
-void showError(const QString& text);
+void showError(const QString& text, const QString& title = ProductName());
 void showInformation(const QString& text);
 void showWarning(const QString& text);
 void showPlain(const QString& text);
 // Yes/No with the question icon; true for Yes.
-bool askQuestion(const QString& text);
+bool askQuestion(const QString& text, const QString& title = ProductName());
 // Yes/No with the stop icon, before destructive actions; true for Yes.
 bool askDestructive(const QString& text);
 // Ok/Cancel; true for Ok.
@@ -131,8 +134,33 @@ private:
     MessageResponder* m_previous;
 };
 
+// Holds back the boxes that offer no choice (errors and notices) for its
+// lifetime, so that no box waits for the user while the caller holds
+// something others wait for (a write transaction); they are logged when
+// given and shown, in order, by release() or at the end of the scope.
+// Questions are asked at once: the caller needs their answer.
+class DeferredMessages : public MessageResponder {
+public:
+    DeferredMessages();
+    ~DeferredMessages() override;
+    DeferredMessages(const DeferredMessages&) = delete;
+    DeferredMessages& operator=(const DeferredMessages&) = delete;
+
+    // Stops holding boxes back and shows those held.
+    void release();
+    int held() const { return static_cast<int>(m_held.size()); }
+
+    MessageAnswer respond(const Message& message) override;
+
+private:
+    MessageResponder* m_previous;
+    bool m_active = true;
+    QList<Message> m_held;
+};
+
 // The log file every message is appended to, one line each:
-// "yyyy-MM-dd hh:mm:ss.zzz [Kind] text" with "\", CR and LF in the text
+// "yyyy-MM-dd hh:mm:ss.zzz [Kind] text" (a title other than "Kestrelview"
+// after the kind: "[Kind: Title]") with "\", CR and LF in the text
 // written as "\\", "\r" and "\n". Folders are made when needed; a log that
 // cannot be written never stops a message. An empty path restores the default.
 QString defaultLogFile();
@@ -141,6 +169,8 @@ QString logFile();
 // Whether messages are logged at all (on by default).
 void setLoggingEnabled(bool enabled);
 QString logLine(const Message& message);
+// Writes the message to the log without showing it.
+void logMessage(const Message& message);
 
 namespace detail {
 // The window library registers the message box responder here; it is used

@@ -1,11 +1,15 @@
 #include "data/ProgramDataForm.h"
 
+#include "data/ErrorDisplay.h"
+
 namespace kv::data {
 
 TProgramDataForm::TProgramDataForm(QObject* parent)
     : QObject(parent)
 {
     setObjectName(QStringLiteral("ProgramDataForm"));
+    // A failed window operation cancels the edits it left in these tables.
+    WatchDataModule(this);
     setUp(PictureInfoTable, PictureInfoSource, "PictureInfo.db", "PictureInfoTable", "PictureInfoSource");
     setUp(PicturePeopleTable, PicturePeopleSource, "PicturePeople.db", "PicturePeopleTable", "PicturePeopleSource");
     setUp(AlbumListTable, AlbumListSource, "AlbumList.db", "AlbumListTable", "AlbumListSource");
@@ -72,6 +76,7 @@ TProgramDataForm::TProgramDataForm(QObject* parent)
 
 TProgramDataForm::~TProgramDataForm()
 {
+    UnwatchDataModule(this);
     // Details first, so that no link reacts to a closing master.
     closeTables();
 }

@@ -98,6 +98,10 @@ TEST_F(WindowTest, MessageBoxesCarryTheTitleIconAndButtonsOfTheirKind)
         EXPECT_EQ(box->text(), QStringLiteral("Line one\nLine <two>")) << name;
         EXPECT_EQ(box->textFormat(), Qt::PlainText) << name;
     }
+    // A box the caller titled carries that title.
+    Message titled{MessageKind::Question, MessageButtons::YesNo, QStringLiteral("Overwrite?"), MessageAnswer::Yes};
+    titled.title = QStringLiteral("File Exists");
+    EXPECT_EQ(createMessageBox(titled)->windowTitle(), QStringLiteral("File Exists"));
 }
 
 TEST_F(WindowTest, TheMessageBoxIsTheDefaultResponderAndReportsTheButtonPressed)

@@ -244,6 +244,7 @@ TEST_F(CopyTest, OverwriteQuestionForANewerDestination)
                           FileDateTimeText(QFileInfo(source).lastModified()) + QLatin1Char('?'));
             EXPECT_EQ(messages.messages()[0].kind, MessageKind::Question);
             EXPECT_EQ(messages.messages()[0].buttons, MessageButtons::YesNo);
+            EXPECT_EQ(messages.messages()[0].title, QStringLiteral("File Exists"));
         } else {
             EXPECT_TRUE(messages.messages().isEmpty());
         }
@@ -275,6 +276,7 @@ TEST_F(CopyTest, ReadOnlyCopyIsReplacedAndFailuresKeepTheDestination)
                   CopyOutcome::Failed);
         EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Error Copying File: ") + missing});
         EXPECT_EQ(messages.messages()[0].kind, MessageKind::Error);
+        EXPECT_EQ(messages.messages()[0].title, QStringLiteral("Error"));
     }
     {
         ScriptedMessages messages;

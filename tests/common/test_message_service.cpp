@@ -73,6 +73,30 @@ TEST_F(MessageServiceTest, HelpersAskWithTheKindAndButtonsTheirMessagesCallFor)
     }
 }
 
+TEST_F(MessageServiceTest, BoxesAreTitledKestrelviewUnlessTheCallerNamesATitle)
+{
+    ScriptedMessages messages{MessageAnswer::No};
+    showError(QStringLiteral("plain error"));
+    showError(QStringLiteral("Error Copying File: x"), QStringLiteral("Error"));
+    EXPECT_FALSE(askQuestion(QStringLiteral("Overwrite Newer File: x?"), QStringLiteral("File Exists")));
+    showMessage(MessageKind::Warning, MessageButtons::Ok, QStringLiteral("no title given"), std::nullopt, QString());
+    const struct {
+        const char* text;
+        const char* title;
+    } expected[] = {
+        {"plain error", "Kestrelview"},
+        {"Error Copying File: x", "Error"},
+        {"Overwrite Newer File: x?", "File Exists"},
+        {"no title given", "Kestrelview"},
+    };
+    ASSERT_EQ(messages.messages().size(), static_cast<qsizetype>(std::size(expected)));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        const Message& m = messages.messages()[static_cast<qsizetype>(i)];
+        EXPECT_EQ(m.text, QString::fromUtf8(expected[i].text));
+        EXPECT_EQ(m.title, QString::fromUtf8(expected[i].title)) << expected[i].text;
+    }
+}
+
 TEST_F(MessageServiceTest, AnswersFollowTheButtonsOffered)
 {
     ScriptedMessages messages;
@@ -135,9 +159,10 @@ TEST_F(MessageServiceTest, EveryMessageIsLoggedOnOneLine)
     showError(QStringLiteral("First line\rsecond line"));
     askDestructive(QStringLiteral("Delete C:\\Pictures?\r\nSure?"));
     showInformation(QStringLiteral("Done."));
+    showError(QStringLiteral("Error Copying File: a.jpg"), QStringLiteral("Error"));
 
     const QStringList lines = readLines(logPath);
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 4);
     const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} "));
     for (const QString& line : lines)
         EXPECT_TRUE(stamp.match(line).hasMatch()) << qPrintable(line);
@@ -145,10 +170,43 @@ TEST_F(MessageServiceTest, EveryMessageIsLoggedOnOneLine)
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" [DestructiveQuestion] Delete C:\\\\Pictures?\\r\\nSure?")))
         << qPrintable(lines[1]);
     EXPECT_TRUE(lines[2].endsWith(QStringLiteral(" [Information] Done."))) << qPrintable(lines[2]);
+    // A title other than the product name is logged after the kind.
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral(" [Error: Error] Error Copying File: a.jpg"))) << qPrintable(lines[3]);
 
     // The responder gets the text as given; boxes show "\r" as a line break.
     EXPECT_EQ(messages.messages()[0].text, QStringLiteral("First line\rsecond line"));
     EXPECT_EQ(messageDisplayText(messages.messages()[1].text), QStringLiteral("Delete C:\\Pictures?\nSure?"));
+}
+
+TEST_F(MessageServiceTest, DeferredMessagesHoldBackBoxesWithoutAChoiceUntilReleased)
+{
+    ScriptedMessages messages{MessageAnswer::No};
+    {
+        DeferredMessages held;
+        showError(QStringLiteral("Please Enter A Description For This Place!"));
+        showInformation(QStringLiteral("Done."));
+        // Nothing waits for the user yet; the log has them at once.
+        EXPECT_TRUE(messages.messages().isEmpty());
+        EXPECT_EQ(held.held(), 2);
+        EXPECT_EQ(readLines(logPath).size(), 2);
+        // A question needs its answer now.
+        EXPECT_FALSE(askQuestion(QStringLiteral("Save?")));
+        EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Save?")});
+        held.release();
+        EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Save?"),
+                                                 QStringLiteral("Please Enter A Description For This Place!"),
+                                                 QStringLiteral("Done.")}));
+        // Released: boxes are shown at once again.
+        showError(QStringLiteral("After"));
+        EXPECT_EQ(messages.texts().constLast(), QStringLiteral("After"));
+    }
+    {
+        // The end of the scope releases what is held.
+        DeferredMessages held;
+        showError(QStringLiteral("At the end"));
+    }
+    EXPECT_EQ(messages.texts().constLast(), QStringLiteral("At the end"));
+    EXPECT_EQ(readLines(logPath).size(), 5);  // each logged once
 }
 
 TEST_F(MessageServiceTest, AnUnwritableLogNeverStopsAMessage)
