@@ -7,6 +7,7 @@
 #include "common/MessageService.h"
 #include "common/TextHelpers.h"
 #include "common/WindowPosition.h"
+#include "data/ErrorDisplay.h"
 #include "data/ProgramDataForm.h"
 #include "data/SchemaUpdates.h"
 #include "data/SessionRegistry.h"
@@ -54,6 +55,14 @@ void Startup::step(int n)
 }
 
 int Startup::run()
+{
+    int code = 1;
+    if (!data::RunWithErrorDisplay([this, &code] { code = runSteps(); }))
+        return 1;
+    return code;
+}
+
+int Startup::runSteps()
 {
     m_values.switches = parseCommandLine(m_parameters);
 
@@ -220,13 +229,7 @@ bool Startup::openCatalogue()
         m_dataModule->OpenCatalogue(m_values.DatabaseDirectory, m_values.DatabaseReadOnly);
     } catch (const data::EngineError& e) {
         // The engine's error stack, one entry per line.
-        QString text;
-        for (const QString& entry : e.errorStack().mid(0, 10)) {
-            if (entry.isEmpty())
-                break;
-            text += entry + QLatin1Char('\r');
-        }
-        common::showPlain(text);
+        common::showPlain(data::EngineErrorText(e) + QLatin1Char('\r'));
         return false;
     }
     m_session = std::make_unique<data::SessionRegistry>(m_values.DatabaseDirectory, common::NetworkUserName());

@@ -49,7 +49,9 @@ public:
     Startup(QStringList parameters, LocationFolders folders, Hooks hooks);
     ~Startup();
 
-    // Runs the sequence; returns the program's exit code.
+    // Runs the sequence; returns the program's exit code. An error that
+    // escapes a step goes to the default error display and ends the
+    // sequence with exit code 1 (events of the main loop have their own).
     int run();
 
     int engineVersion = 0;  // 0: ask the library
@@ -59,6 +61,7 @@ public:
     const StartupValues& values() const { return m_values; }
 
 private:
+    int runSteps();
     void step(int n);
     bool openCatalogue();
     LogonOutcome runLogon();

@@ -1,6 +1,5 @@
 #include "app/Startup.h"
-
-#include <QApplication>
+#include "common/Application.h"
 
 int main(int argc, char* argv[])
 {
@@ -8,7 +7,7 @@ int main(int argc, char* argv[])
     // GStreamer plugins that a machine may lack.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "ffmpeg");
-    QApplication app(argc, argv);
+    kv::common::TApplication app(argc, argv);
     QStringList parameters = QCoreApplication::arguments();
     parameters.removeFirst();
     kv::app::Startup startup(parameters, kv::app::systemLocationFolders(), {});

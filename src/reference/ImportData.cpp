@@ -216,7 +216,9 @@ ImportResult ImportFileIntoTable(data::TProgramDataForm& dm, const QString& file
         return result;
     }
     const int skip = static_cast<int>(std::clamp<qsizetype>(linesToSkip, 0, file.lines.size()));
-    const int dataLines = static_cast<int>(file.lines.size()) - skip;
+    QList<int> lineNumbers;
+    const QStringList records = DataRecords(file.lines, skip, *layout, &lineNumbers);
+    const int dataLines = static_cast<int>(records.size());
     if (dataLines == 0) {
         common::showError(FormatMessage(QStringLiteral("Error: There Is No Data To Import In %s%!"), fileName));
         return result;
@@ -231,15 +233,18 @@ ImportResult ImportFileIntoTable(data::TProgramDataForm& dm, const QString& file
     Query& query = dm.PersonQuery;
 
     QString failure;
+    // The record rules' messages wait until the transaction has ended: no
+    // box may hold the catalogue's write lock while it waits for the user.
+    common::DeferredMessages heldMessages;
     {
         ProgressRun run(progress, QStringLiteral("Please Wait: Importing Data"), dataLines);
         int lineNumber = 0;
         try {
             data::WriteTransaction transaction(*dm.KestrelviewDatabase());
             KeyIndex index(query, tableFile, keyField);
-            for (int i = skip; i < file.lines.size(); ++i) {
-                lineNumber = i + 1;
-                const ImportLine line = ReadImportLine(fields, file.lines[i], tableFile, dateFormat, *layout, keyField,
+            for (int i = 0; i < records.size(); ++i) {
+                lineNumber = lineNumbers.at(i);
+                const ImportLine line = ReadImportLine(fields, records.at(i), tableFile, dateFormat, *layout, keyField,
                                                        columnTable);
                 if (line.skipped()) {
                     ++result.skippedLines;
@@ -293,6 +298,7 @@ ImportResult ImportFileIntoTable(data::TProgramDataForm& dm, const QString& file
     }
     if (table.active())
         table.refresh();
+    heldMessages.release();
     if (!failure.isEmpty())
         common::showError(failure);
     return result;

@@ -38,15 +38,16 @@ ImportPreview BuildImportPreview(const QString& fileName, const QString& layoutN
     }
     if (*layout == TextLayout::FixedLength)
         preview.fixedColumns = AnalyseFixedColumns(file.lines, static_cast<int>(skip));
-    const int found = LineColumnCount(file.lines.at(skip), *layout, preview.fixedColumns);
+    const QStringList records = DataRecords(file.lines, static_cast<int>(skip), *layout);
+    const int found = LineColumnCount(records.first(), *layout, preview.fixedColumns);
     preview.columnCount = std::min(found, ImportPreview::kMaxColumns);
     if (found > ImportPreview::kMaxColumns || preview.fixedColumns.moreColumns)
         preview.note = QStringLiteral("The file has more columns than can be imported; only the first %1 are shown.")
                            .arg(preview.columnCount);
     preview.loaded = true;
-    const qsizetype end = std::min<qsizetype>(file.lines.size(), skip + ImportPreview::kLines);
-    for (qsizetype i = skip; i < end; ++i) {
-        const QString& line = file.lines.at(i);
+    const qsizetype end = std::min<qsizetype>(records.size(), ImportPreview::kLines);
+    for (qsizetype i = 0; i < end; ++i) {
+        const QString& line = records.at(i);
         QStringList cells;
         cells.reserve(preview.columnCount);
         if (*layout == TextLayout::FixedLength) {

@@ -1,5 +1,7 @@
 #include "reference/TextFiles.h"
 
+#include "common/FileOperations.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -95,23 +97,15 @@ TextFileLines ReadTextFileLines(const QString& fileName)
         result.status = TextFileLines::Status::Missing;
         return result;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is read: a pipe or a device could block the
+    // window that asked for it forever.
+    QByteArray bytes;
+    if (!common::ReadWholeFile(fileName, bytes)) {
         result.status = TextFileLines::Status::Unreadable;
         return result;
     }
-    const QByteArray probe = file.read(kBinaryProbeBytes);
-    if (file.error() != QFileDevice::NoError) {
-        result.status = TextFileLines::Status::Unreadable;
-        return result;
-    }
-    if (!isUtf16(probe) && probe.contains('\0')) {
+    if (!isUtf16(bytes) && bytes.left(kBinaryProbeBytes).contains('\0')) {
         result.status = TextFileLines::Status::Binary;
-        return result;
-    }
-    QByteArray bytes = probe + file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.status = TextFileLines::Status::Unreadable;
         return result;
     }
     result.lines = SplitTextLines(DecodeTextBytes(bytes, &result.encoding));

@@ -30,7 +30,7 @@ struct TextFileLines {
     enum class Status {
         Ok,
         Missing,     // no such file (or a directory)
-        Unreadable,  // exists but cannot be opened or read
+        Unreadable,  // exists but cannot be opened or read, or is no regular file (a pipe, a device)
         Binary,      // holds NUL bytes: not a text file
     };
     Status status = Status::Missing;
@@ -38,8 +38,8 @@ struct TextFileLines {
     TextEncoding encoding = TextEncoding::Utf8;
 };
 
-// Reads a whole text file. A file whose first 64 KiB hold a NUL byte (and no
-// UTF-16 byte order mark) is not read further.
+// Reads a whole text file (a regular file of at most 1 GiB). A file whose
+// first 64 KiB hold a NUL byte (and no UTF-16 byte order mark) is not text.
 TextFileLines ReadTextFileLines(const QString& fileName);
 
 // Writes an export file. The file is written beside its final name and

@@ -1,5 +1,7 @@
 #include "reference/TextLayouts.h"
 
+#include <algorithm>
+
 namespace kv::reference {
 
 namespace {
@@ -57,7 +59,58 @@ QString withoutBreaks(const QString& value, bool tabsToo)
     return out;
 }
 
+// Whether a comma-delimited line, read on from inside a quoted field or
+// from the start of a field, ends inside a quoted field.
+bool endsInsideQuotes(const QString& line, bool inside)
+{
+    bool fieldStart = !inside;
+    const qsizetype n = line.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = line.at(i);
+        if (inside) {
+            if (c == kQuote) {
+                if (i + 1 < n && line.at(i + 1) == kQuote)
+                    ++i;  // a doubled quote stands for one quote
+                else
+                    inside = false;
+            }
+        } else if (c == kComma) {
+            fieldStart = true;
+        } else if (c == kQuote && fieldStart) {
+            inside = true;
+            fieldStart = false;
+        } else if (c != u' ') {
+            fieldStart = false;
+        }
+    }
+    return inside;
+}
+
 }  // namespace
+
+QStringList DataRecords(const QStringList& lines, int linesToSkip, TextLayout layout, QList<int>* lineNumbers)
+{
+    QStringList records;
+    const int count = static_cast<int>(lines.size());
+    const int first = std::clamp(linesToSkip, 0, count);
+    if (lineNumbers)
+        lineNumbers->clear();
+    for (int i = first; i < count;) {
+        int end = i;  // the record's last line
+        if (layout == TextLayout::CommaDelimited) {
+            bool inside = endsInsideQuotes(lines.at(i), false);
+            while (inside && end + 1 < count)
+                inside = endsInsideQuotes(lines.at(++end), true);
+            if (inside)
+                end = i;  // never closed: a stray quote, not a line break in a field
+        }
+        records << (end == i ? lines.at(i) : lines.mid(i, end - i + 1).join(u'\n'));
+        if (lineNumbers)
+            lineNumbers->append(i + 1);
+        i = end + 1;
+    }
+    return records;
+}
 
 QStringList TextLayoutNames()
 {

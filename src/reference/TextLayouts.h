@@ -37,6 +37,18 @@ void AppendValue(QString& line, TextLayout layout, const QString& value, int wid
 // split at every tab, nothing else. The fixed layout gives no fields here.
 QStringList SplitDelimitedLine(const QString& line, TextLayout layout);
 
+// The data records of a file's lines after the first linesToSkip lines. In
+// the comma layout a field in double quotes may hold line breaks: a line
+// that ends inside such a field goes on with the next line (joined by a
+// line feed, which stays part of the field). A quote that opens a field is
+// one that starts it (after blanks); a quote inside a field, or a doubled
+// quote inside a quoted field, opens nothing. A quoted field still open at
+// the end of the file is a stray quote: its lines stay records of their
+// own. In the other layouts every line is a record. lineNumbers, when
+// given, receives the 1-based number of each record's first line.
+QStringList DataRecords(const QStringList& lines, int linesToSkip, TextLayout layout,
+                        QList<int>* lineNumbers = nullptr);
+
 // Field n (1-based) of the line in the layout; the fixed layout reads it
 // through the column table. Empty when the line has no such field.
 QString ReadLineField(const QString& line, TextLayout layout, int n, const FixedColumnTable& columns);

@@ -2,19 +2,28 @@
 // messages and outcomes of each way it can end.
 #include "app/SplashForm.h"
 #include "app/Startup.h"
+#include "common/Application.h"
 #include "common/MessageService.h"
+#include "common/ModalWindows.h"
 #include "data/Database.h"
 #include "data/ProgramDataForm.h"
+#include "security/LogonForm.h"
 #include "ui/main/MainForm.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 using namespace kv::app;
 using kv::common::MessageKind;
@@ -219,6 +228,75 @@ TEST_F(StartupTest, ResetSwitchForgetsWindowPositionsBeforeAnyWindow)
     EXPECT_EQ(width, 600);  // the design size, not the forgotten 999
 }
 
+namespace {
+
+// A catalogue whose User table has lost its UserPassword column, with the
+// given users.
+void damageUserTable(const QString& dir, const QStringList& extraUsers)
+{
+    kv::data::Database::create(dir);
+    auto db = kv::data::Database::open(dir, false);
+    for (const QString& login : extraUsers)
+        db->exec("INSERT INTO User (LoginName, UserName, SecurityID) VALUES ('" + login + "', '" + login + "', 1)");
+    db->exec("ALTER TABLE User DROP COLUMN UserPassword");
+}
+
+}  // namespace
+
+// The logon of the real sequence on a damaged User table: the engine's error
+// is shown and the start-up ends with exit code 1 instead of an abort.
+TEST_F(StartupTest, ADamagedUserTableEndsTheStartUpWithItsMessageNotAnAbort)
+{
+    const QString cat = root.filePath("catalogue");
+    damageUserTable(cat, {});
+    useCatalogue(cat);
+    EXPECT_EXIT(
+        {
+            Startup::Hooks h = hooks();
+            h.runLogon = nullptr;  // the program's own logon
+            Startup startup({"-S"}, folders(), h);
+            running = &startup;
+            const int code = startup.run();
+            std::fprintf(stderr, "%s\n", qPrintable(messages.texts().join(" | ")));
+            std::exit(code);
+        },
+        ::testing::ExitedWithCode(1), "UserPassword");
+}
+
+// With several users the logon window opens; its OK button fails on the
+// damaged table, the error is shown, and the window goes on: the user can
+// still cancel, and the program ends normally.
+TEST_F(StartupTest, AFailingLogonButtonShowsTheErrorAndTheLogonWindowStaysUsable)
+{
+    const QString cat = root.filePath("catalogue");
+    damageUserTable(cat, {"ANNE"});
+    useCatalogue(cat);
+    bool stillOpen = false;
+    kv::common::ModalHandlerScope modal([&](QObject& window) {
+        auto* logon = qobject_cast<kv::security::TLogonForm*>(&window);
+        if (!logon)
+            return 0;
+        logon->show();
+        logon->userName()->setText("ANNE");
+        QTest::mouseClick(logon->loginButton(), Qt::LeftButton);
+        stillOpen = logon->isVisible() && !logon->loggedOn();
+        for (QPushButton* button : logon->findChildren<QPushButton*>())
+            if (button->text() == "Cancel")
+                QTest::mouseClick(button, Qt::LeftButton);
+        return logon->result();
+    });
+    Startup::Hooks h = hooks();
+    h.runLogon = nullptr;
+    Startup startup({"-S"}, folders(), h);
+    running = &startup;
+    EXPECT_EQ(startup.run(), 0);  // cancelled
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_THAT(messages.messages()[0].text.toStdString(), HasSubstr("UserPassword"));
+    EXPECT_EQ(messages.messages()[0].kind, MessageKind::Error);
+    EXPECT_FALSE(mainLoopRan);
+}
+
 TEST(SplashForm, ProductLineFitsAndGaugeCounts)
 {
     TSplashForm splash;
@@ -235,7 +313,9 @@ int main(int argc, char** argv)
     // Windows are made but never need a screen, also when tests are listed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    kv::common::TApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    // Death tests start the test program again: Qt runs threads of its own.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     return RUN_ALL_TESTS();
 }

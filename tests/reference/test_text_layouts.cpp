@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
+#include <future>
+
 using namespace kv::reference;
 
 // Readable QString values in failure messages.
@@ -182,6 +187,43 @@ TEST(FixedColumns, AFileWithMoreColumnsThanTheTableHoldsIsFlagged)
     EXPECT_FALSE(few.moreColumns);
 }
 
+TEST(TextLayouts, AQuotedFieldMayHoldLineBreaks)
+{
+    const struct {
+        const char* what;
+        QStringList lines;
+        int skip;
+        TextLayout layout;
+        QStringList records;
+        QList<int> lineNumbers;
+    } cases[] = {
+        {"a break inside quotes joins the lines", {"1,\"Rue de", "la Paix\",x", "2,Oslo"}, 0, TextLayout::CommaDelimited,
+         {"1,\"Rue de\nla Paix\",x", "2,Oslo"}, {1, 3}},
+        {"several breaks, blanks before the opening quote", {" \"a", "", "b\"", "c"}, 0, TextLayout::CommaDelimited,
+         {" \"a\n\nb\"", "c"}, {1, 4}},
+        {"a doubled quote does not close the field", {"\"say \"\"hi", "there\"\"\"", "next"}, 0,
+         TextLayout::CommaDelimited, {"\"say \"\"hi\nthere\"\"\"", "next"}, {1, 3}},
+        {"a quote inside a field opens nothing", {"5\" tape,x", "next"}, 0, TextLayout::CommaDelimited,
+         {"5\" tape,x", "next"}, {1, 2}},
+        {"a field closed then followed by text", {"\"12\" Ruler\",x", "next"}, 0, TextLayout::CommaDelimited,
+         {"\"12\" Ruler\",x", "next"}, {1, 2}},
+        {"a quote never closed is a stray quote", {"\"abc", "d", "e"}, 0, TextLayout::CommaDelimited,
+         {"\"abc", "d", "e"}, {1, 2, 3}},
+        {"the lines to skip are lines", {"\"Name\",\"City\"", "\"Ann\",\"a", "b\""}, 1, TextLayout::CommaDelimited,
+         {"\"Ann\",\"a\nb\""}, {2}},
+        {"the tab layout has no quotes", {"\"a\tb", "c\""}, 0, TextLayout::TabDelimited, {"\"a\tb", "c\""}, {1, 2}},
+        {"nor has the fixed layout", {"\"a  b", "c\"  d"}, 0, TextLayout::FixedLength, {"\"a  b", "c\"  d"}, {1, 2}},
+    };
+    for (const auto& c : cases) {
+        QList<int> numbers;
+        EXPECT_EQ(DataRecords(c.lines, c.skip, c.layout, &numbers), c.records) << c.what;
+        EXPECT_EQ(numbers, c.lineNumbers) << c.what;
+    }
+    // The joined record splits into its fields with the break kept.
+    EXPECT_EQ(SplitDelimitedLine("1,\"Rue de\nla Paix\",x", TextLayout::CommaDelimited),
+              (QStringList{"1", "Rue de\nla Paix", "x"}));
+}
+
 // --- files ---
 
 class TextFileTest : public ::testing::Test {
@@ -261,6 +303,30 @@ TEST_F(TextFileTest, FilesThatCannotBeReadAsText)
     const TextFileLines empty = ReadTextFileLines(path("empty.txt"));
     EXPECT_EQ(empty.status, TextFileLines::Status::Ok);
     EXPECT_TRUE(empty.lines.isEmpty());
+}
+
+TEST_F(TextFileTest, PipesAndDevicesAreRefusedWithoutWaiting)
+{
+    const QString fifo = path("pipe.txt");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct {
+        const char* what;
+        QString file;
+    } cases[] = {
+        {"a named pipe nobody writes to", fifo},
+        {"a device", QStringLiteral("/dev/null")},
+    };
+    for (const auto& c : cases) {
+        auto read = std::async(std::launch::async, [&c] { return ReadTextFileLines(c.file).status; });
+        if (read.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+            // Free the reader that waits for a writer before failing.
+            QFile writer(c.file);
+            writer.open(QIODevice::WriteOnly);
+            writer.close();
+            ADD_FAILURE() << c.what << ": the read waited";
+        }
+        EXPECT_EQ(read.get(), TextFileLines::Status::Unreadable) << c.what;
+    }
 }
 
 TEST_F(TextFileTest, AwkwardValuesSurviveARoundTripInTheDelimitedLayouts)

@@ -9,6 +9,7 @@
 #include "reference/ExportData.h"
 #include "reference/FieldSpecs.h"
 #include "reference/ImportData.h"
+#include "reference/ImportPreview.h"
 #include "reference/TransferProgress.h"
 
 #include <QDir>
@@ -16,6 +17,11 @@
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <future>
 
 using namespace kv::data;
 using namespace kv::reference;
@@ -513,6 +519,28 @@ TEST_F(ImportTest, BadInputIsReportedAndLeavesTheTableAsItWas)
 
 TEST_F(TransferTest, ARowTheRecordRulesRefuseStopsTheImportAndNothingIsKept)
 {
+    // Whether another workstation could write while each box was open: no
+    // box may wait for the user while the import holds the write lock.
+    struct LockProbe : kv::common::MessageResponder {
+        std::unique_ptr<Database> other;
+        kv::common::MessageResponder* next = nullptr;
+        QList<bool> writable;
+        kv::common::MessageAnswer respond(const kv::common::Message& message) override
+        {
+            bool ok = true;
+            try {
+                other->exec("BEGIN IMMEDIATE");
+                other->exec("ROLLBACK");
+            } catch (const EngineError&) {
+                ok = false;
+            }
+            writable << ok;
+            return next->respond(message);
+        }
+    } probe;
+    probe.other = Database::open(m.catalogue.path(), false, 0);
+    probe.next = &messages;
+    kv::common::ResponderScope probing(probe);
     dm.ValidateOnPost = true;
     writeFile("media.txt", "Slides\tTrue\nPrints\t\n");
     const QStringList fields = {"Media Type Description (*)\tMediaTypeDescription\tRequired\tText\t1\t0",
@@ -522,6 +550,7 @@ TEST_F(TransferTest, ARowTheRecordRulesRefuseStopsTheImportAndNothingIsKept)
     EXPECT_FALSE(r.completed);
     EXPECT_EQ(messages.texts(), (QStringList{"Please Check At Least One Option!\r",
                                              "The Import Stopped At Line 2; Nothing Has Been Imported."}));
+    EXPECT_EQ(probe.writable, (QList<bool>{true, true}));
     EXPECT_TRUE(rows({"Select MediaTypeDescription", "From \"MediaType.db\""}).isEmpty());
     EXPECT_EQ(dm.MediaTypeTable.state(), DataSet::State::Browse);
     EXPECT_EQ(dm.MediaTypeTable.recordCount(), 0);
@@ -544,6 +573,51 @@ TEST_F(ImportTest, ProgressCountsTheDataLines)
     EXPECT_EQ(progress.position, 3);
     EXPECT_EQ(progress.open, 0);
     EXPECT_EQ(r.skippedLines, 1);
+}
+
+TEST_F(ImportTest, AQuotedFieldHoldingALineBreakIsOneFieldNotAnExtraRow)
+{
+    const QStringList fields = {personField(kName, 1), personField(kBirthday, 2), personField(kCity, 3)};
+    writeFile("in.txt",
+              "\"Name\",\"Born\",\"City\"\r\n"
+              "\"ANN\",,\"Rue de\r\nla Paix\"\r\n"
+              "\"Cy\",\"2001-01-01\",\"Oslo\"\r\n");
+    const ImportResult r = importPeople("in.txt", kComma, fields, 1);
+    ASSERT_TRUE(r.completed) << messages.texts().join("|").toStdString();
+    EXPECT_EQ(people(), (QStringList{"ANN|2000-01-01|Rue de\nla Paix|", "Bob|||", "Cy|2001-01-01|Oslo|"}));
+    EXPECT_EQ(r.updatedLines, 1);
+    EXPECT_EQ(r.appendedRows, 1);
+    EXPECT_EQ(progress.maximum, 2);
+    // The Import window's preview shows the same two records.
+    const ImportPreview preview = BuildImportPreview(path("in.txt"), kComma, 1);
+    EXPECT_EQ(preview.rows, (QList<QStringList>{{"ANN", "", "Rue de\nla Paix"}, {"Cy", "2001-01-01", "Oslo"}}));
+
+    // A message names the line in the file where the failing record starts.
+    writeFile("in.txt", "\"Dee\",,\"a\nb\nc\"\n\"Eve\",\"31.12.1999\",\n");
+    EXPECT_FALSE(importPeople("in.txt", kComma, fields).completed);
+    EXPECT_THAT(messages.texts().join("|").toStdString(), HasSubstr("Error: Line 4: "));
+}
+
+TEST_F(ImportTest, APipeIsRefusedByTheImportAndItsPreviewWithoutWaiting)
+{
+    const QString fifo = path("pipe.txt");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QStringList before = people();
+    auto previewing = std::async(std::launch::async, [&] { return BuildImportPreview(fifo, kComma, 0); });
+    if (previewing.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        QFile writer(fifo);  // frees the waiting reader
+        writer.open(QIODevice::WriteOnly);
+        writer.close();
+        FAIL() << "the preview waited for a writer";
+    }
+    const ImportPreview preview = previewing.get();
+    EXPECT_FALSE(preview.loaded);
+    EXPECT_EQ(preview.note, "The file cannot be opened.");
+    // The import reads the file the same way (here on the test's thread).
+    const ImportResult r = importPeople("pipe.txt", kComma, {personField(kName, 1)});
+    EXPECT_FALSE(r.completed);
+    EXPECT_EQ(messages.texts(), QStringList{"Error: Could Not Open Import File " + fifo + "!"});
+    EXPECT_EQ(people(), before);
 }
 
 // --- encodings and round trips ---

@@ -3,6 +3,7 @@
 #include "support/TempCatalogue.h"
 #include "support/TestApplication.h"
 
+#include "common/Application.h"
 #include "common/MessageService.h"
 #include "data/LoginData.h"
 #include "data/SystemInfo.h"
@@ -16,7 +17,8 @@
 
 namespace kv::test {
 
-// A window test: a data module on a new catalogue, scripted messages,
+// A window test: the program's application object (with its default error
+// display), a data module on a new catalogue, scripted messages,
 // window positions kept in a folder of the test's own, and the logged-on
 // user, his rights and the settings reset afterwards.
 class WindowTest : public ::testing::Test {
@@ -29,7 +31,7 @@ protected:
 
     void SetUp() override
     {
-        testApplication<QApplication>();
+        testApplication<common::TApplication>();
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     }
     void TearDown() override

@@ -344,6 +344,9 @@ void TReferenceEditor::CatagoryBtnClick()
 
 void TReferenceEditor::BrowseTemplate(bool index)
 {
+    // Without an album there is nothing to put a template on.
+    if (!editing(table()) && table().isEmpty())
+        return;
     const QString field = index ? QStringLiteral("AlbumIndexTemplate") : QStringLiteral("AlbumDetailTemplate");
     const QString chosen = chooseTemplateFile ? chooseTemplateFile(data::readText(table(), field)) : QString();
     if (chosen.isEmpty())

@@ -1,5 +1,7 @@
 #include "tools/catalogue/CatalogueCommand.h"
 
+#include "tools/catalogue/TransferCommands.h"
+
 #include "app/StartupValues.h"
 #include "data/Database.h"
 #include "data/FieldValue.h"
@@ -14,6 +16,8 @@ const char* kUsage =
     "       kestrelview-catalogue sql DIR STATEMENT\n"
     "       kestrelview-catalogue tables DIR\n"
     "       kestrelview-catalogue where [PROGRAM_DIR]\n";
+
+void printUsage(QTextStream& err) { err << kUsage << kTransferUsage; }
 
 int create(const QString& dir, QTextStream& out)
 {
@@ -80,11 +84,13 @@ int where(const QString& programDir, QTextStream& out)
 int runCatalogueCommand(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     const QString command = arguments.value(0);
+    if (isTransferCommand(command))
+        return runTransferCommand(arguments, out, err);
     const bool known = (command == u"create" && arguments.size() == 2) || (command == u"sql" && arguments.size() == 3)
                        || (command == u"tables" && arguments.size() == 2)
                        || (command == u"where" && arguments.size() <= 2);
     if (!known) {
-        err << kUsage;
+        printUsage(err);
         return 2;
     }
     try {

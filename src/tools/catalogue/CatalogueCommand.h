@@ -5,8 +5,8 @@
 
 namespace kv::tools {
 
-// The kestrelview-catalogue command: create, sql, tables. Returns the exit
-// code; output and errors go to the given streams.
+// The kestrelview-catalogue command: create, sql, tables, where, export,
+// import. Returns the exit code; output and errors go to the given streams.
 int runCatalogueCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
 }  // namespace kv::tools

@@ -242,6 +242,23 @@ TEST_F(EditorTest, AlbumTemplatesDefaultAndBrowse)
     EXPECT_EQ(form.modifiedBy()->text(), "Supervisor");  // the user who saved it
 }
 
+TEST_F(EditorTest, TemplateButtonsOnAnEmptyAlbumTableDoNothing)
+{
+    TAlbumForm form(dm);
+    bool asked = false;
+    form.chooseTemplateFile = [&asked](const QString&) {
+        asked = true;
+        return QStringLiteral("/web/summer.html");
+    };
+    for (const bool index : {true, false}) {
+        EXPECT_NO_THROW(form.BrowseTemplate(index)) << index;
+        EXPECT_FALSE(asked) << index;
+        EXPECT_EQ(dm.AlbumTable.state(), kv::data::DataSet::State::Browse);
+        EXPECT_TRUE(dm.AlbumTable.isEmpty());
+    }
+    EXPECT_TRUE(messages.messages().isEmpty());
+}
+
 // With KV_SCREENSHOT_DIR set (scripts/screenshot-editor), saves a picture of
 // the place editor as a user sees it.
 TEST_F(EditorTest, PlaceEditorScreenshot)
