@@ -120,9 +120,8 @@ int importRows(data::TProgramDataForm& dm, const reference::EditorFamily& family
         reference::ImportFieldsInOfferedOrder(family), o.skip, family.importKeyField, family.importTableFile);
     if (!result.completed)
         return 1;
-    out << "Imported " << o.file << " into " << family.fileName << ": " << result.updatedLines
-        << " lines updated rows, " << result.appendedRows << " rows appended, " << result.skippedLines
-        << " lines skipped\n";
+    out << "Imported " << o.file << " into " << family.fileName << ": " << result.appendedRows << " rows appended, "
+        << result.updatedLines << " lines updated existing rows, " << result.skippedLines << " lines skipped\n";
     return 0;
 }
 
