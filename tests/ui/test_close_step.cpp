@@ -105,6 +105,26 @@ const CloseCase kCases[] = {
              EXPECT_EQ(dm.UserSettingsTable.recordCount(), 1);  // no blank new user
              EXPECT_FALSE(dm.UserSettingsTable.filtered());
          }},
+    {.name = "UserSetupRating",
+     .open =
+         [](TProgramDataForm& dm, const QString& catalogue) {
+             kv::data::LoginData().SecurityID = 1;
+             kv::security::SecurityData().CanAddUsers = true;
+             addUser(dm, "ann", "pw");
+             auto form = std::make_unique<kv::security::TSetupUsersForm>(dm, catalogue);
+             form->show();
+             form->InsertRatingBtnClick();  // a rating row for ann, not yet saved
+             QWidget* box = form->ratingBox();
+             return Opened{std::move(form), box};
+         },
+     .answer = MessageAnswer::No,
+     .asked = {kAskToSave},
+     .staysOpen = false,
+     .check =
+         [](TProgramDataForm& dm, TCloseStepDialog&) {
+             EXPECT_EQ(dm.RatingListTable.state(), DataSet::State::Browse);
+             EXPECT_TRUE(dm.RatingListTable.isEmpty());
+         }},
     {.name = "UserSettings",
      .open =
          [](TProgramDataForm& dm, const QString&) {
