@@ -60,6 +60,16 @@ void addUser(TProgramDataForm& dm, const char* login, const char* password)
     ASSERT_TRUE(dm.UserSettingsTable.post());
 }
 
+// User Setup as an administrator opens it.
+std::unique_ptr<kv::security::TSetupUsersForm> shownUserSetup(TProgramDataForm& dm, const QString& catalogue)
+{
+    kv::data::LoginData().SecurityID = 1;
+    kv::security::SecurityData().CanAddUsers = true;
+    auto form = std::make_unique<kv::security::TSetupUsersForm>(dm, catalogue);
+    form->show();
+    return form;
+}
+
 const QString kAskToSave = QStringLiteral("Changes Not Saved, Save Changes?");
 
 const CloseCase kCases[] = {
@@ -87,10 +97,7 @@ const CloseCase kCases[] = {
     {.name = "UserSetup",
      .open =
          [](TProgramDataForm& dm, const QString& catalogue) {
-             kv::data::LoginData().SecurityID = 1;
-             kv::security::SecurityData().CanAddUsers = true;
-             auto form = std::make_unique<kv::security::TSetupUsersForm>(dm, catalogue);
-             form->show();
+             auto form = shownUserSetup(dm, catalogue);
              form->InsertUserBtnClick();
              QTest::keyClicks(form->loginName(), "bob");
              QWidget* box = form->loginName();
@@ -108,11 +115,8 @@ const CloseCase kCases[] = {
     {.name = "UserSetupRating",
      .open =
          [](TProgramDataForm& dm, const QString& catalogue) {
-             kv::data::LoginData().SecurityID = 1;
-             kv::security::SecurityData().CanAddUsers = true;
              addUser(dm, "ann", "pw");
-             auto form = std::make_unique<kv::security::TSetupUsersForm>(dm, catalogue);
-             form->show();
+             auto form = shownUserSetup(dm, catalogue);
              form->InsertRatingBtnClick();  // a rating row for ann, not yet saved
              QWidget* box = form->ratingBox();
              return Opened{std::move(form), box};
