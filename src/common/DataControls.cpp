@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <QtDebug>
 
+#include <algorithm>
+
 namespace kv::common {
 
 using data::DataSet;
@@ -115,6 +117,21 @@ bool storeFieldValue(DataSet* dataSet, const QString& field, const QVariant& val
         showError(e.message());
         return false;
     }
+}
+
+int fieldTextLimit(const DataSet* dataSet, const QString& field)
+{
+    const auto* table = qobject_cast<const Table*>(dataSet);
+    if (!table || !table->active() || field.isEmpty() || !table->hasField(field)
+        || table->fieldType(field) != FieldType::Alpha)
+        return 0;
+    return std::max(table->fieldWidth(field), 0);
+}
+
+void LimitToField(QLineEdit* box, const DataSet& dataSet, const QString& field)
+{
+    const int limit = fieldTextLimit(&dataSet, field);
+    box->setMaxLength(limit > 0 ? limit : 32767);
 }
 
 // --- QuietWalk ---
@@ -246,10 +263,8 @@ void DBEdit::setDataField(const QString& field) { m_link.setFieldName(field); }
 
 void DBEdit::loadValue()
 {
-    const Table* t = m_link.table();
-    const bool alpha = m_link.hasValue() && m_link.fieldType() == FieldType::Alpha && t;
-    const int width = alpha ? t->fieldWidth(m_link.fieldName()) : 0;
-    setMaxLength(width > 0 ? width : 32767);
+    const int limit = fieldTextLimit(m_link.dataSet(), m_link.fieldName());
+    setMaxLength(limit > 0 ? limit : 32767);
     setText(fieldDisplayText(m_link.fieldType(), m_link.value()));
 }
 

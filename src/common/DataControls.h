@@ -34,6 +34,13 @@ QVariant fieldValueFromText(data::FieldType type, const QString& text);
 // An engine error is shown in an error box. Returns whether it was stored.
 bool storeFieldValue(data::DataSet* dataSet, const QString& field, const QVariant& value);
 
+// The most characters a field of the data set holds: an Alpha field's
+// width; 0 for a field of any length (other types, or no such field).
+int fieldTextLimit(const data::DataSet* dataSet, const QString& field);
+// Makes a box whose text is stored in the field take no more than the field
+// holds, so that what is typed is what is stored.
+void LimitToField(QLineEdit* box, const data::DataSet& dataSet, const QString& field);
+
 // Walks a data set unnoticed: its signals are blocked for the life of the
 // object, and its current row (with BOF and EOF) is restored at the end.
 // Used by controls that read other rows than the current one.
@@ -94,7 +101,7 @@ private:
 };
 
 // A line edit showing one field of the current row. Alpha fields limit the
-// length to the field's width.
+// length to the field's width, with or without a current row.
 class DBEdit : public QLineEdit {
     Q_OBJECT
 public:

@@ -1,8 +1,11 @@
 #include "common/WindowPosition.h"
 
 #include <QEvent>
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace kv::common {
 
@@ -14,6 +17,25 @@ QString group(const QString& name) { return QStringLiteral("Forms/") + name; }
 
 QRect boundsOf(const QWidget* w) { return {w->x(), w->y(), w->width(), w->height()}; }
 
+// Where a dialog is placed when first shown: centred over its owner's
+// window, or over the screen's free area, and kept on that screen.
+QPoint centredPlace(const QWidget& window)
+{
+    const QWidget* owner = window.parentWidget() ? window.parentWidget()->window() : nullptr;
+    const QScreen* screen = owner ? owner->screen() : window.screen();
+    const QRect free = screen ? screen->availableGeometry() : QRect();
+    const QRect over = owner ? QRect(owner->mapToGlobal(QPoint(0, 0)), owner->size()) : free;
+    const QSize frame = window.frameGeometry().size() - window.size();
+    const int width = window.width() + frame.width();
+    const int height = window.height() + frame.height();
+    QPoint p(over.x() + over.width() / 2 - width / 2, over.y() + over.height() / 2 - height / 2);
+    if (free.isValid()) {
+        p.setX(std::max(std::min(p.x(), free.x() + free.width() - width), free.x()));
+        p.setY(std::max(std::min(p.y(), free.y() + free.height() - height), free.y()));
+    }
+    return p;
+}
+
 }  // namespace
 
 TSaveFormPosition::TSaveFormPosition(QWidget* window, const QString& name)
@@ -21,6 +43,8 @@ TSaveFormPosition::TSaveFormPosition(QWidget* window, const QString& name)
     , m_window(window)
     , m_name(name)
     , m_design(boundsOf(window))
+    , m_designSized(window->testAttribute(Qt::WA_Resized))
+    , m_designMoved(window->testAttribute(Qt::WA_Moved))
 {
     QSettings s = positions();
     s.beginGroup(group(name));
@@ -64,8 +88,13 @@ bool TSaveFormPosition::eventFilter(QObject* watched, QEvent* event)
 
 void TSaveFormPosition::RestoreDesignPosition()
 {
-    m_window->resize(m_design.size());
-    m_window->move(m_design.topLeft());
+    // The bounds seen at creation are not the design of a window laid out
+    // by its layout: that happens when it is first shown. Do the same here.
+    if (m_designSized)
+        m_window->resize(m_design.size());
+    else
+        m_window->adjustSize();
+    m_window->move(m_designMoved ? m_design.topLeft() : centredPlace(*m_window));
     m_current = boundsOf(m_window);
     m_window->update();
 }

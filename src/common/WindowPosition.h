@@ -20,7 +20,10 @@ public:
     TSaveFormPosition(QWidget* window, const QString& name);
     ~TSaveFormPosition() override;
 
-    // Puts the window back where it was designed to be.
+    // Puts the window back where it was designed to be: the bounds its code
+    // gave it, or, for a window its code left to its layout, the size the
+    // layout asks and a place centred over its owner (or the screen), as
+    // when it is first shown.
     void RestoreDesignPosition();
     const QString& name() const { return m_name; }
 
@@ -31,6 +34,8 @@ private:
     QWidget* m_window;
     QString m_name;
     QRect m_design;   // the window's bounds before any saved value applied
+    bool m_designSized;  // its code gave it a size (else its layout does)
+    bool m_designMoved;  // its code gave it a place (else it is centred)
     QRect m_current;  // the window's bounds, followed while it lives
 };
 

@@ -15,7 +15,7 @@
 namespace kv::security {
 
 TLogonForm::TLogonForm(data::TProgramDataForm& dm, bool databaseReadOnly, QWidget* parent)
-    : QDialog(parent)
+    : common::TCloseStepDialog(parent)
     , m_dm(dm)
     , m_readOnly(databaseReadOnly)
 {
@@ -68,7 +68,7 @@ TLogonForm::TLogonForm(data::TProgramDataForm& dm, bool databaseReadOnly, QWidge
 
 void TLogonForm::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    common::TCloseStepDialog::showEvent(event);
     if (data::SystemInfo().DisableLogin && !m_timer.isActive())
         m_timer.start(m_timeoutMs);
 }
@@ -80,11 +80,13 @@ void TLogonForm::LoginBtnClick()
     accept();
 }
 
-void TLogonForm::CancelBtnClick()
+void TLogonForm::CancelBtnClick() { reject(); }
+
+bool TLogonForm::FormClose(int result)
 {
     m_timer.stop();
-    m_cancelled = true;
-    reject();
+    m_cancelled = result != QDialog::Accepted;
+    return true;
 }
 
 }  // namespace kv::security

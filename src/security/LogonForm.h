@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "common/CloseStepDialog.h"
+
 #include <QTimer>
 
 class QLineEdit;
@@ -12,9 +13,10 @@ class TProgramDataForm;
 
 namespace kv::security {
 
-// "Logon": user name and password, one attempt. While logins are disabled
-// it gives up by itself after 30 seconds, as if cancelled.
-class TLogonForm : public QDialog {
+// "Logon": user name and password, one attempt. Any way out but "Login"
+// (Cancel, Escape, the close box) is a cancelled logon, and so is the end
+// of the 30 seconds it waits while logins are disabled.
+class TLogonForm : public common::TCloseStepDialog {
     Q_OBJECT
 public:
     static constexpr int kDisabledLoginTimeoutMs = 30000;
@@ -34,6 +36,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool FormClose(int result) override;
 
 private:
     data::TProgramDataForm& m_dm;

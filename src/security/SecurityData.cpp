@@ -46,6 +46,7 @@ void ReduceToViewingRights(TSecurityData& r)
                         &r.CanDeleteGroup, &r.CanMoveLocations, &r.CanSaveSearch, &r.CanEditSearch,
                         &r.CanDeleteSearch, &r.CanImport})
         *right = false;
+    r.ViewingOnly = true;
 }
 
 void LoadRights(data::TProgramDataForm& dm, qint64 securityId, bool databaseReadOnly, TSecurityData& rights)
@@ -79,16 +80,29 @@ void LoadRights(data::TProgramDataForm& dm, qint64 securityId, bool databaseRead
     LoadRights(dm, securityId, databaseReadOnly, SecurityData());
 }
 
-SecurityFormControls securityFormControls(qint64 loggedOnProfile, qint64 shownProfile)
+SecurityFormControls securityFormControls(qint64 loggedOnProfile, qint64 shownProfile, const TSecurityData& rights)
 {
     SecurityFormControls c;
-    if (loggedOnProfile != kAdministratorProfile)
-        return c;  // other users may only look
+    if (loggedOnProfile != kAdministratorProfile || rights.ViewingOnly)
+        return c;  // other users may only look, and so may everyone on a read-only catalogue
     c.insert = true;
     if (shownProfile == kAdministratorProfile || shownProfile < 0)
         return c;
     c.save = c.remove = c.description = c.rights = true;
     return c;
+}
+
+SetupUsersControls setupUsersControls(const TSecurityData& rights, bool builtInUser)
+{
+    const bool change = rights.CanAddUsers;
+    return {
+        .userInsert = change,
+        .userSave = change,
+        .userDelete = change && !builtInUser,
+        .userFields = change,
+        .security = change && !builtInUser,
+        .ratings = change,
+    };
 }
 
 }  // namespace kv::security

@@ -64,6 +64,10 @@ struct TSecurityData {
     QString SecurityDescription = QStringLiteral("Undefined");
     bool Supervisor = false;
     bool EnforceRating = true;
+    // Set by the read-only reduction: nothing in the catalogue may change.
+    // Windows whose changes no single right governs (the profiles, say)
+    // offer viewing only.
+    bool ViewingOnly = false;
 #define KV_RIGHT_MEMBER(name, caption) bool name = false;
     KV_SECURITY_RIGHTS(KV_RIGHT_MEMBER)
 #undef KV_RIGHT_MEMBER
@@ -90,11 +94,12 @@ inline constexpr qint64 kAdministratorProfile = 1;
 void LoadRights(data::TProgramDataForm& dm, qint64 securityId, bool databaseReadOnly, TSecurityData& rights);
 void LoadRights(data::TProgramDataForm& dm, qint64 securityId, bool databaseReadOnly);
 
-// Clears every right that changes the catalogue.
+// The read-only reduction, the one place it is made: clears every right
+// that changes the catalogue and marks the record ViewingOnly.
 void ReduceToViewingRights(TSecurityData& rights);
 
 // Which controls of the Security window are enabled, for the logged-on
-// user's profile and the profile shown.
+// user's profile and the profile shown; none after the read-only reduction.
 struct SecurityFormControls {
     bool insert = false;
     bool save = false;
@@ -102,6 +107,19 @@ struct SecurityFormControls {
     bool description = false;
     bool rights = false;  // every check box but "Supervisor"
 };
-SecurityFormControls securityFormControls(qint64 loggedOnProfile, qint64 shownProfile);
+SecurityFormControls securityFormControls(qint64 loggedOnProfile, qint64 shownProfile, const TSecurityData& rights);
+
+// Which controls of the User Setup window change something. The window is
+// governed by CanAddUsers; the built-in first user keeps his profile and
+// cannot be deleted.
+struct SetupUsersControls {
+    bool userInsert = false;
+    bool userSave = false;
+    bool userDelete = false;
+    bool userFields = false;  // login name, password, full name
+    bool security = false;    // the profile drop-down
+    bool ratings = false;     // the rating drop-down, its pick button, Insert, Save, Delete
+};
+SetupUsersControls setupUsersControls(const TSecurityData& rights, bool builtInUser);
 
 }  // namespace kv::security

@@ -9,7 +9,6 @@
 #include "data/ProgramDataForm.h"
 #include "security/SecurityData.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,7 +19,7 @@
 namespace kv::security {
 
 TSecurityForm::TSecurityForm(data::TProgramDataForm& dm, QWidget* parent)
-    : QDialog(parent)
+    : common::TCloseStepDialog(parent)
     , m_dm(dm)
 {
     setObjectName(QStringLiteral("SecurityForm"));
@@ -33,6 +32,7 @@ TSecurityForm::TSecurityForm(data::TProgramDataForm& dm, QWidget* parent)
     m_list->setReadOnly(true);
 
     m_description = new common::DBEdit(this);
+    m_description->setObjectName(QStringLiteral("ProfileNameEdit"));
     m_description->setDataSource(source);
     m_description->setDataField(QStringLiteral("SecurityDescription"));
     m_id = new common::DBEdit(this);
@@ -57,6 +57,7 @@ TSecurityForm::TSecurityForm(data::TProgramDataForm& dm, QWidget* parent)
     const int rowsPerColumn = (static_cast<int>(boxes.size()) + 2) / 3;
     for (const auto& [field, caption] : boxes) {
         auto* box = new common::DBCheckBox(rightsBox);
+        box->setObjectName(field);
         box->setText(caption);
         box->setDataSource(source);
         box->setDataField(field);
@@ -70,8 +71,10 @@ TSecurityForm::TSecurityForm(data::TProgramDataForm& dm, QWidget* parent)
     m_delete = new QPushButton(QStringLiteral("Delete"), this);
     m_close = new QPushButton(QStringLiteral("Close"), this);
     m_help = new QPushButton(QStringLiteral("Help"), this);
-    for (QPushButton* b : {m_save, m_insert, m_delete})
-        b->setEnabled(false);
+    for (auto [button, name] : {std::pair{m_save, "SaveBtn"}, {m_insert, "InsertBtn"}, {m_delete, "DeleteBtn"}}) {
+        button->setObjectName(QString::fromLatin1(name));
+        button->setEnabled(false);
+    }
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {m_save, m_insert, m_delete, m_close, m_help})
         buttons->addWidget(b);
@@ -115,7 +118,7 @@ common::DBCheckBox* TSecurityForm::checkBox(const QString& field) const
 
 void TSecurityForm::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    common::TCloseStepDialog::showEvent(event);
     FormActivate();
 }
 
@@ -130,7 +133,7 @@ void TSecurityForm::applyControls()
     const qint64 shown = m_dm.SecurityTable.isEmpty() && m_dm.SecurityTable.state() == data::DataSet::State::Browse
                              ? -1
                              : data::readInteger(m_dm.SecurityTable, QStringLiteral("SecurityID"));
-    const SecurityFormControls c = securityFormControls(data::LoginData().SecurityID, shown);
+    const SecurityFormControls c = securityFormControls(data::LoginData().SecurityID, shown, SecurityData());
     m_insert->setEnabled(c.insert);
     m_save->setEnabled(c.save);
     m_delete->setEnabled(c.remove);
@@ -176,24 +179,6 @@ void TSecurityForm::DeleteBtnClick()
 
 void TSecurityForm::CloseBtnClick() { close(); }
 
-bool TSecurityForm::askToSave()
-{
-    data::Table& t = m_dm.SecurityTable;
-    if (t.state() != data::DataSet::State::Edit && t.state() != data::DataSet::State::Insert)
-        return true;
-    if (common::askQuestion(QStringLiteral("Changes Not Saved, Save Changes?")))
-        return t.post();
-    t.cancel();
-    return true;
-}
-
-void TSecurityForm::closeEvent(QCloseEvent* event)
-{
-    if (!askToSave()) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
+bool TSecurityForm::FormClose(int) { return common::SaveOrCancelChanges({&m_dm.SecurityTable}); }
 
 }  // namespace kv::security

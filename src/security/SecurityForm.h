@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "common/CloseStepDialog.h"
 
 #include <map>
 
@@ -21,7 +21,7 @@ namespace kv::security {
 
 // "Security": the profiles and their rights. Only users of the built-in
 // administrator profile change anything, and never that profile itself.
-class TSecurityForm : public QDialog {
+class TSecurityForm : public common::TCloseStepDialog {
     Q_OBJECT
 public:
     explicit TSecurityForm(data::TProgramDataForm& dm, QWidget* parent = nullptr);
@@ -43,12 +43,12 @@ public:
     common::DBGrid* profileList() const { return m_list; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    // Unsaved changes of the shown profile are asked about.
+    bool FormClose(int result) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void applyControls();
-    bool askToSave();
 
     data::TProgramDataForm& m_dm;
     common::DBGrid* m_list;

@@ -11,7 +11,6 @@
 #include "security/LoggedInUsers.h"
 #include "security/SecurityData.h"
 
-#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,15 +21,13 @@ namespace kv::security {
 
 namespace {
 
-bool editing(const data::Table& t)
-{
-    return t.state() == data::DataSet::State::Edit || t.state() == data::DataSet::State::Insert;
-}
+// No current row: an empty table not being inserted into.
+bool noRow(const data::Table& t) { return t.isEmpty() && t.state() == data::DataSet::State::Browse; }
 
 }  // namespace
 
 TSetupUsersForm::TSetupUsersForm(data::TProgramDataForm& dm, const QString& catalogueDirectory, QWidget* parent)
-    : QDialog(parent)
+    : common::TCloseStepDialog(parent)
     , m_dm(dm)
     , m_catalogueDirectory(catalogueDirectory)
 {
@@ -43,18 +40,20 @@ TSetupUsersForm::TSetupUsersForm(data::TProgramDataForm& dm, const QString& cata
                          {QStringLiteral("UserName"), QStringLiteral("User Name")}});
     m_users->setReadOnly(true);
 
-    auto bound = [this, users](const char* field) {
+    auto bound = [this, users](const char* field, const char* name) {
         auto* e = new common::DBEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
         e->setDataSource(users);
         e->setDataField(QString::fromLatin1(field));
         return e;
     };
-    common::DBEdit* id = bound("UserID");
+    common::DBEdit* id = bound("UserID", "UserIDEdit");
     common::SetEditReadOnly(id, true);
-    m_login = bound("LoginName");
-    common::DBEdit* password = bound("UserPassword");
-    common::DBEdit* fullName = bound("UserName");
+    m_login = bound("LoginName", "LoginNameEdit");
+    m_password = bound("UserPassword", "PasswordEdit");
+    m_fullName = bound("UserName", "FullNameEdit");
     m_security = new common::DBLookupComboBox(this);
+    m_security->setObjectName(QStringLiteral("SecurityBox"));
     m_security->setListSource(&dm.SecuritySource);
     m_security->setKeyField(QStringLiteral("SecurityID"));
     m_security->setListField(QStringLiteral("SecurityDescription"));
@@ -64,8 +63,8 @@ TSetupUsersForm::TSetupUsersForm(data::TProgramDataForm& dm, const QString& cata
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("User ID:"), id);
     fields->addRow(QStringLiteral("Login Name:"), m_login);
-    fields->addRow(QStringLiteral("Password:"), password);
-    fields->addRow(QStringLiteral("Full Name:"), fullName);
+    fields->addRow(QStringLiteral("Password:"), m_password);
+    fields->addRow(QStringLiteral("Full Name:"), m_fullName);
     fields->addRow(QStringLiteral("Security"), m_security);
 
     auto* ratingsBox = new QGroupBox(QStringLiteral("Allowed Ratings"), this);
@@ -74,20 +73,21 @@ TSetupUsersForm::TSetupUsersForm(data::TProgramDataForm& dm, const QString& cata
     ratingsList->setReadOnly(true);
     ratingsList->setDataSource(&dm.RatingListSource);
     m_rating = new common::DBLookupComboBox(ratingsBox);
+    m_rating->setObjectName(QStringLiteral("RatingBox"));
     m_rating->setListSource(&dm.RatingSource);
     m_rating->setKeyField(QStringLiteral("RatingID"));
     m_rating->setListField(QStringLiteral("RatingDescription"));
     m_rating->setDataSource(&dm.RatingListSource);
     m_rating->setDataField(QStringLiteral("RatingID"));
     m_pickRating = new QPushButton(QStringLiteral("..."), ratingsBox);
-    auto* insertRating = new QPushButton(QStringLiteral("Insert"), ratingsBox);
-    auto* saveRating = new QPushButton(QStringLiteral("Save"), ratingsBox);
-    auto* deleteRating = new QPushButton(QStringLiteral("Delete"), ratingsBox);
+    m_insertRating = new QPushButton(QStringLiteral("Insert"), ratingsBox);
+    m_saveRating = new QPushButton(QStringLiteral("Save"), ratingsBox);
+    m_deleteRating = new QPushButton(QStringLiteral("Delete"), ratingsBox);
     auto* ratingRow = new QHBoxLayout;
     ratingRow->addWidget(m_rating, 1);
     ratingRow->addWidget(m_pickRating);
     auto* ratingButtons = new QHBoxLayout;
-    for (QPushButton* b : {insertRating, saveRating, deleteRating})
+    for (QPushButton* b : {m_insertRating, m_saveRating, m_deleteRating})
         ratingButtons->addWidget(b);
     auto* ratingsLayout = new QVBoxLayout(ratingsBox);
     ratingsLayout->addWidget(ratingsList);
@@ -98,12 +98,17 @@ TSetupUsersForm::TSetupUsersForm(data::TProgramDataForm& dm, const QString& cata
 
     auto* loggedIn = new QPushButton(QStringLiteral("Logged In"), this);
     m_deleteUser = new QPushButton(QStringLiteral("Delete"), this);
-    auto* insertUser = new QPushButton(QStringLiteral("Insert"), this);
-    auto* saveUser = new QPushButton(QStringLiteral("Save"), this);
+    m_insertUser = new QPushButton(QStringLiteral("Insert"), this);
+    m_saveUser = new QPushButton(QStringLiteral("Save"), this);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {loggedIn, m_deleteUser, insertUser, saveUser, close})
+    for (QPushButton* b : {loggedIn, m_deleteUser, m_insertUser, m_saveUser, close})
         buttons->addWidget(b);
+    for (auto [button, name] : {std::pair{m_insertUser, "InsertUserBtn"}, {m_saveUser, "SaveUserBtn"},
+                                {m_deleteUser, "DeleteUserBtn"}, {m_insertRating, "InsertRatingBtn"},
+                                {m_saveRating, "SaveRatingBtn"}, {m_deleteRating, "DeleteRatingBtn"},
+                                {m_pickRating, "PickRatingBtn"}})
+        button->setObjectName(QString::fromLatin1(name));
 
     auto* right = new QVBoxLayout;
     right->addLayout(fields);
@@ -115,12 +120,12 @@ TSetupUsersForm::TSetupUsersForm(data::TProgramDataForm& dm, const QString& cata
     layout->addLayout(top);
     layout->addLayout(buttons);
 
-    connect(insertUser, &QPushButton::clicked, this, &TSetupUsersForm::InsertUserBtnClick);
-    connect(saveUser, &QPushButton::clicked, this, &TSetupUsersForm::SaveUserBtnClick);
+    connect(m_insertUser, &QPushButton::clicked, this, &TSetupUsersForm::InsertUserBtnClick);
+    connect(m_saveUser, &QPushButton::clicked, this, &TSetupUsersForm::SaveUserBtnClick);
     connect(m_deleteUser, &QPushButton::clicked, this, &TSetupUsersForm::DeleteUserBtnClick);
-    connect(insertRating, &QPushButton::clicked, this, &TSetupUsersForm::InsertRatingBtnClick);
-    connect(saveRating, &QPushButton::clicked, this, &TSetupUsersForm::SaveRatingBtnClick);
-    connect(deleteRating, &QPushButton::clicked, this, &TSetupUsersForm::DeleteRatingBtnClick);
+    connect(m_insertRating, &QPushButton::clicked, this, &TSetupUsersForm::InsertRatingBtnClick);
+    connect(m_saveRating, &QPushButton::clicked, this, &TSetupUsersForm::SaveRatingBtnClick);
+    connect(m_deleteRating, &QPushButton::clicked, this, &TSetupUsersForm::DeleteRatingBtnClick);
     connect(m_pickRating, &QPushButton::clicked, this, &TSetupUsersForm::PickRatingBtnClick);
     connect(loggedIn, &QPushButton::clicked, this, &TSetupUsersForm::LoggedInBtnClick);
     connect(close, &QPushButton::clicked, this, &TSetupUsersForm::CloseBtnClick);
@@ -128,9 +133,9 @@ TSetupUsersForm::TSetupUsersForm(data::TProgramDataForm& dm, const QString& cata
     new common::TSaveFormPosition(this, QStringLiteral("User Setup"));
     FormActivate();
     m_users->setDataSource(users);
-    connect(users, &data::DataSource::recordChanged, this, &TSetupUsersForm::currentUserChanged);
-    connect(users, &data::DataSource::stateChanged, this, &TSetupUsersForm::currentUserChanged);
-    currentUserChanged();
+    connect(users, &data::DataSource::recordChanged, this, &TSetupUsersForm::applyControls);
+    connect(users, &data::DataSource::stateChanged, this, &TSetupUsersForm::applyControls);
+    applyControls();
 }
 
 TSetupUsersForm::~TSetupUsersForm() { unfilter(); }
@@ -145,12 +150,20 @@ void TSetupUsersForm::FormActivate()
     }
 }
 
-void TSetupUsersForm::currentUserChanged()
+void TSetupUsersForm::applyControls()
 {
     const bool builtIn = data::readInteger(m_dm.UserSettingsTable, QStringLiteral("UserID")) == 1;
-    m_deleteUser->setEnabled(!builtIn);
-    common::SetEditReadOnly(m_security, builtIn);
-    m_security->setEnabled(!builtIn);
+    const SetupUsersControls c = setupUsersControls(SecurityData(), builtIn);
+    m_insertUser->setEnabled(c.userInsert);
+    m_saveUser->setEnabled(c.userSave);
+    m_deleteUser->setEnabled(c.userDelete);
+    for (common::DBEdit* e : {m_login, m_password, m_fullName})
+        common::SetEditReadOnly(e, !c.userFields);
+    common::SetEditReadOnly(m_security, !c.security);
+    m_security->setEnabled(c.security);
+    common::SetEditReadOnly(m_rating, !c.ratings);
+    for (QPushButton* b : {m_pickRating, m_insertRating, m_saveRating, m_deleteRating})
+        b->setEnabled(c.ratings);
 }
 
 void TSetupUsersForm::InsertUserBtnClick()
@@ -175,15 +188,22 @@ void TSetupUsersForm::DeleteUserBtnClick()
         t.deleteRecord();
 }
 
-void TSetupUsersForm::InsertRatingBtnClick()
+bool TSetupUsersForm::startRatingRow()
 {
     data::Table& user = m_dm.UserSettingsTable;
-    // A user being inserted is posted first, so that he has his UserID.
+    if (noRow(user))
+        return false;
     if (user.state() == data::DataSet::State::Insert && !user.post())
-        return;
+        return false;
     m_dm.RatingListTable.insert();
     m_dm.RatingListTable.setFieldValue(QStringLiteral("UserID"), data::readInteger(user, QStringLiteral("UserID")));
-    m_rating->setFocus();
+    return true;
+}
+
+void TSetupUsersForm::InsertRatingBtnClick()
+{
+    if (startRatingRow())
+        m_rating->setFocus();
 }
 
 void TSetupUsersForm::SaveRatingBtnClick()
@@ -213,7 +233,9 @@ void TSetupUsersForm::PickRatingBtnClick()
                                                    picked->description)))
         return;
     data::Table& t = m_dm.RatingListTable;
-    if (t.edit())
+    // A user without ratings gets the picked one as his first.
+    const bool ready = noRow(t) ? startRatingRow() : t.edit();
+    if (ready)
         t.setFieldValue(QStringLiteral("RatingID"), picked->id);
 }
 
@@ -223,27 +245,16 @@ void TSetupUsersForm::LoggedInBtnClick()
     common::showModal(form);
 }
 
-void TSetupUsersForm::CloseBtnClick()
-{
-    m_dm.RatingListTable.setFiltered(false);
-    close();
-}
+void TSetupUsersForm::CloseBtnClick() { close(); }
 
-void TSetupUsersForm::closeEvent(QCloseEvent* event)
+bool TSetupUsersForm::FormClose(int)
 {
-    data::Table& t = m_dm.UserSettingsTable;
-    if (editing(t)) {
-        if (common::askQuestion(QStringLiteral("Changes Not Saved, Save Changes?"))) {
-            if (!t.post()) {
-                event->ignore();
-                return;
-            }
-        } else {
-            t.cancel();
-        }
-    }
+    // The user goes before his rating row; No cancels the rating first.
+    if (!common::SaveOrCancelChanges({&m_dm.UserSettingsTable, &m_dm.RatingListTable}))
+        return false;
+    m_dm.RatingListTable.setFiltered(false);
     unfilter();
-    QDialog::closeEvent(event);
+    return true;
 }
 
 void TSetupUsersForm::unfilter()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "common/CloseStepDialog.h"
 
 #include <functional>
 #include <optional>
@@ -26,7 +26,7 @@ struct PickedRating {
 
 // "User Setup": users, their profiles and the ratings each may view. The
 // built-in first user can be neither deleted nor moved to another profile.
-class TSetupUsersForm : public QDialog {
+class TSetupUsersForm : public common::TCloseStepDialog {
     Q_OBJECT
 public:
     TSetupUsersForm(data::TProgramDataForm& dm, const QString& catalogueDirectory, QWidget* parent = nullptr);
@@ -54,20 +54,32 @@ public:
     common::DBGrid* userList() const { return m_users; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    // Unsaved changes of the user and his rating are asked about, then the
+    // tables are unfiltered.
+    bool FormClose(int result) override;
 
 private:
-    void currentUserChanged();
+    void applyControls();
+    // Starts a rating row for the current user, posting a user being
+    // inserted first so that he has his UserID.
+    bool startRatingRow();
     void unfilter();
 
     data::TProgramDataForm& m_dm;
     QString m_catalogueDirectory;
     common::DBGrid* m_users;
     common::DBEdit* m_login;
+    common::DBEdit* m_password;
+    common::DBEdit* m_fullName;
     common::DBLookupComboBox* m_security;
     common::DBLookupComboBox* m_rating;
+    QPushButton* m_insertUser;
+    QPushButton* m_saveUser;
     QPushButton* m_deleteUser;
     QPushButton* m_pickRating;
+    QPushButton* m_insertRating;
+    QPushButton* m_saveRating;
+    QPushButton* m_deleteRating;
 };
 
 }  // namespace kv::security

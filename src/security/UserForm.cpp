@@ -20,7 +20,7 @@
 namespace kv::security {
 
 TUserForm::TUserForm(data::TProgramDataForm& dm, bool databaseReadOnly, QWidget* parent)
-    : QDialog(parent)
+    : common::TCloseStepDialog(parent)
     , m_dm(dm)
     , m_readOnly(databaseReadOnly)
 {
@@ -31,8 +31,11 @@ TUserForm::TUserForm(data::TProgramDataForm& dm, bool databaseReadOnly, QWidget*
     m_security = new QLabel(this);
     m_new = new QLineEdit(this);
     m_verify = new QLineEdit(this);
-    for (QLineEdit* e : {m_new, m_verify})
+    for (QLineEdit* e : {m_new, m_verify}) {
         e->setEchoMode(QLineEdit::Password);
+        // What is typed is what is stored.
+        common::LimitToField(e, dm.UserSettingsTable, QStringLiteral("UserPassword"));
+    }
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("User ID:"), m_userId);
     fields->addRow(QStringLiteral("User Name:"), m_userName);
@@ -103,15 +106,17 @@ void TUserForm::OKBtnClick()
     }
     if (!m_readOnly && !user.isEmpty() && user.edit() && !user.post())
         return;
-    unfilter();
     accept();
 }
 
-void TUserForm::CancelBtnClick()
+void TUserForm::CancelBtnClick() { reject(); }
+
+bool TUserForm::FormClose(int result)
 {
-    m_dm.UserSettingsTable.cancel();
+    if (result != QDialog::Accepted)
+        m_dm.UserSettingsTable.cancel();
     unfilter();
-    reject();
+    return true;
 }
 
 void TUserForm::unfilter()

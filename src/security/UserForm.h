@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "common/CloseStepDialog.h"
 
 class QCheckBox;
 class QLabel;
@@ -19,7 +19,7 @@ namespace kv::security {
 
 // "User Settings": the logged-on user changes his password, sees the
 // ratings he may view, and can reset every window position.
-class TUserForm : public QDialog {
+class TUserForm : public common::TCloseStepDialog {
     Q_OBJECT
 public:
     TUserForm(data::TProgramDataForm& dm, bool databaseReadOnly, QWidget* parent = nullptr);
@@ -34,6 +34,11 @@ public:
     QCheckBox* resetForms() const { return m_reset; }
     common::DBGrid* allowedRatings() const { return m_ratings; }
     QLabel* userId() const { return m_userId; }
+
+protected:
+    // Any close but OK drops the user row's changes; then the tables are
+    // unfiltered.
+    bool FormClose(int result) override;
 
 private:
     void unfilter();

@@ -101,6 +101,40 @@ TEST_F(DataControlsTest, EditShowsTheCurrentRowAndFollowsTheTable)
     EXPECT_EQ(edit.text(), QString());
 }
 
+// What is typed is what is stored: an Alpha field's box takes its width,
+// even before the table has a row; fields of any length are not limited.
+TEST_F(DataControlsTest, BoxesTakeNoMoreThanTheirFieldHolds)
+{
+    ASSERT_TRUE(dm.PlaceTable.isEmpty());
+    const struct {
+        const char* field;
+        int maxLength;
+    } cases[] = {
+        {"PlaceDescription", 50},
+        {"PlaceCommentsChar", 250},
+        {"PlaceID", 32767},
+        {"PlaceComments", 32767},
+    };
+    for (const auto& c : cases) {
+        DBEdit bound;
+        bound.setDataSource(&dm.PlaceSource);
+        bound.setDataField(QString::fromLatin1(c.field));
+        EXPECT_EQ(bound.maxLength(), c.maxLength) << c.field << " bound";
+        QLineEdit unbound;
+        LimitToField(&unbound, dm.PlaceTable, QString::fromLatin1(c.field));
+        EXPECT_EQ(unbound.maxLength(), c.maxLength) << c.field << " unbound";
+    }
+
+    DBEdit edit;
+    edit.setDataSource(&dm.PlaceSource);
+    edit.setDataField(QStringLiteral("PlaceDescription"));
+    dm.PlaceTable.insert();
+    QTest::keyClicks(&edit, QString(60, QLatin1Char('x')));
+    ASSERT_TRUE(dm.PlaceTable.post());
+    EXPECT_EQ(readText(dm.PlaceTable, "PlaceDescription"), edit.text());
+    EXPECT_EQ(edit.text().size(), 50);
+}
+
 TEST_F(DataControlsTest, TypingEditsTheRowAndPostStoresIt)
 {
     addPlaces({"Attic", "Beach"});

@@ -245,6 +245,7 @@ TEST_F(LogonTest, UserSettingsPasswordsAndResetForms)
 TEST_F(LogonTest, UserSetupProtectsTheFirstUserAndLinksRatings)
 {
     LoginData().SecurityID = 1;
+    SecurityData().CanAddUsers = true;
     TSetupUsersForm form(dm, m.catalogue.path());
     form.show();
     dm.UserSettingsTable.locate("UserID", 1);
@@ -316,4 +317,77 @@ TEST_F(LogonTest, LoggedInUsersListsEveryLiveProgram)
     lines.sort();
     EXPECT_EQ(lines, QStringList({"ANN (Ann Smith)", "User name: Unknown", "User name: carl",
                                   "User name: stranger-with-a"}));
+}
+
+TEST_F(LogonTest, PickingARatingForAUserWithoutRatingsGivesHimHisFirst)
+{
+    const qint64 ann = addUser("ann", "pw", 2);
+    LoginData().SecurityID = 1;
+    SecurityData().CanAddUsers = true;
+    TSetupUsersForm form(dm, m.catalogue.path());
+    ASSERT_TRUE(dm.UserSettingsTable.locate("UserID", ann));
+    ASSERT_TRUE(dm.RatingListTable.isEmpty());
+    form.pickRating = [] { return std::optional<PickedRating>(PickedRating{3, "Holiday"}); };
+    messages.addAnswer(MessageAnswer::Yes);
+    EXPECT_NO_THROW(form.PickRatingBtnClick());
+    EXPECT_EQ(messages.texts(), QStringList({"Do you want to use Holiday for the Rating?"}));
+    form.SaveRatingBtnClick();
+    ASSERT_EQ(dm.RatingListTable.recordCount(), 1);
+    EXPECT_EQ(readInteger(dm.RatingListTable, "UserID"), ann);
+    EXPECT_EQ(readInteger(dm.RatingListTable, "RatingID"), 3);
+}
+
+// A 60-character password in a field of 50 locked its user out: every box
+// whose text is stored takes no more than its field holds.
+TEST_F(LogonTest, TypedTextFitsItsField)
+{
+    addUser("ann", "old", 2, "Ann");
+    ASSERT_TRUE(LogonUser(dm, "ann", "old", true, false));
+    LoginData().SecurityID = 1;
+    TUserForm settings(dm, false);
+    TSetupUsersForm setup(dm, m.catalogue.path());
+    const struct {
+        QLineEdit* box;
+        const char* what;
+    } boxes[] = {
+        {settings.newPassword(), "New Password"},
+        {settings.verifyPassword(), "Verify Password"},
+        {setup.findChild<QLineEdit*>("LoginNameEdit"), "Login Name"},
+        {setup.findChild<QLineEdit*>("PasswordEdit"), "Password"},
+        {setup.findChild<QLineEdit*>("FullNameEdit"), "Full Name"},
+    };
+    for (const auto& b : boxes) {
+        ASSERT_NE(b.box, nullptr) << b.what;
+        EXPECT_EQ(b.box->maxLength(), 50) << b.what;
+    }
+
+    const QString typed = QString(60, QLatin1Char('p'));
+    QTest::keyClicks(settings.newPassword(), typed);
+    QTest::keyClicks(settings.verifyPassword(), typed);
+    settings.OKBtnClick();
+    EXPECT_EQ(settings.result(), QDialog::Accepted);
+    EXPECT_TRUE(LogonUser(dm, "ann", settings.newPassword()->text(), true, false));
+}
+
+TEST_F(LogonTest, ResetFormsPutsUserSettingsWhereAFreshOneOpens)
+{
+    addUser("ann", "old", 2, "Ann");
+    ASSERT_TRUE(LogonUser(dm, "ann", "old", true, false));
+    QRect fresh;
+    {
+        TUserForm form(dm, false);
+        form.show();
+        fresh = form.geometry();
+    }
+    {
+        QSettings s("Marrowind", "Kestrelview");
+        for (const auto& [key, value] : {std::pair{"Left", 3}, {"Top", 4}, {"Width", 700}, {"Height", 650}})
+            s.setValue(QString("Forms/User Settings/") + key, value);
+    }
+    TUserForm form(dm, false);
+    form.show();
+    ASSERT_NE(form.geometry(), fresh);
+    form.resetForms()->setChecked(true);
+    form.OKBtnClick();
+    EXPECT_EQ(form.geometry(), fresh);
 }

@@ -6,8 +6,10 @@
 #include "data/LoginData.h"
 #include "security/SecurityData.h"
 #include "security/SecurityForm.h"
+#include "security/SetupUsersForm.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -84,21 +86,28 @@ TEST_F(SecurityTest, FormRulesForEachUserAndProfile)
 {
     const struct {
         qint64 user, shown;
+        bool viewingOnly;
         bool insert, save, description;
     } cases[] = {
-        {1, 1, true, false, false},   // profile 1 is never editable
-        {1, 2, true, true, true},
-        {2, 2, false, false, false},  // other users may only look
-        {2, 3, false, false, false},
-        {-1, 2, false, false, false},
+        {1, 1, false, true, false, false},   // profile 1 is never editable
+        {1, 2, false, true, true, true},
+        {2, 2, false, false, false, false},  // other users may only look
+        {2, 3, false, false, false, false},
+        {-1, 2, false, false, false, false},
+        {1, 2, true, false, false, false},   // a read-only catalogue: everyone only looks
+        {1, 1, true, false, false, false},
     };
     for (const auto& c : cases) {
-        const SecurityFormControls f = securityFormControls(c.user, c.shown);
-        EXPECT_EQ(f.insert, c.insert) << c.user << "/" << c.shown;
-        EXPECT_EQ(f.save, c.save) << c.user << "/" << c.shown;
-        EXPECT_EQ(f.remove, c.save);
-        EXPECT_EQ(f.description, c.description);
-        EXPECT_EQ(f.rights, c.description);
+        TSecurityData rights;
+        if (c.viewingOnly)
+            ReduceToViewingRights(rights);
+        const SecurityFormControls f = securityFormControls(c.user, c.shown, rights);
+        const std::string label = std::to_string(c.user) + "/" + std::to_string(c.shown) + (c.viewingOnly ? " ro" : "");
+        EXPECT_EQ(f.insert, c.insert) << label;
+        EXPECT_EQ(f.save, c.save) << label;
+        EXPECT_EQ(f.remove, c.save) << label;
+        EXPECT_EQ(f.description, c.description) << label;
+        EXPECT_EQ(f.rights, c.description) << label;
     }
 }
 
@@ -190,4 +199,57 @@ TEST_F(SecurityTest, DeleteAsksWithTheStopIconAndCloseAsksToSave)
     EXPECT_EQ(messages.texts(), QStringList({"Changes Not Saved, Save Changes?"}));
     EXPECT_EQ(messages.messages()[0].kind, MessageKind::Question);
     EXPECT_EQ(readText(dm.SecurityTable, "SecurityDescription"), "Renamed");
+}
+
+// Every control that changes something, in the windows an administrator
+// opens: enabled on a writable catalogue, not one of them on a read-only one
+// (pressing them used to abort the program).
+TEST_F(SecurityTest, ReadOnlyCatalogueLeavesNothingToChange)
+{
+    addProfile("Family", {"CanAddPlace"});
+    dm.UserSettingsTable.insert();
+    dm.UserSettingsTable.setFieldValue("LoginName", "ann");
+    dm.UserSettingsTable.setFieldValue("SecurityID", 2);
+    ASSERT_TRUE(dm.UserSettingsTable.post());
+    kv::data::TProgramDataForm readOnlyDm;
+    readOnlyDm.setDatabase(m.catalogue.open(true));
+    readOnlyDm.openTables(true);
+
+    const struct {
+        const char* window;
+        const char* control;
+    } controls[] = {
+        {"Security", "InsertBtn"}, {"Security", "SaveBtn"}, {"Security", "DeleteBtn"},
+        {"Security", "ProfileNameEdit"}, {"Security", "CanAddPlace"}, {"Security", "EnforceRating"},
+        {"User Setup", "InsertUserBtn"}, {"User Setup", "SaveUserBtn"}, {"User Setup", "DeleteUserBtn"},
+        {"User Setup", "LoginNameEdit"}, {"User Setup", "PasswordEdit"}, {"User Setup", "FullNameEdit"},
+        {"User Setup", "SecurityBox"}, {"User Setup", "RatingBox"}, {"User Setup", "PickRatingBtn"},
+        {"User Setup", "InsertRatingBtn"}, {"User Setup", "SaveRatingBtn"}, {"User Setup", "DeleteRatingBtn"},
+    };
+    auto changeable = [](const QWidget* w) {
+        if (!w->isEnabled())
+            return false;
+        if (const auto* edit = qobject_cast<const QLineEdit*>(w))
+            return !edit->isReadOnly();
+        if (const auto* box = qobject_cast<const kv::common::DBLookupComboBox*>(w))
+            return !box->isReadOnly();
+        return true;
+    };
+    for (const bool readOnly : {false, true}) {
+        kv::data::TProgramDataForm& d = readOnly ? readOnlyDm : dm;
+        kv::data::LoginData().SecurityID = 1;
+        LoadRights(d, 1, readOnly);
+        ASSERT_TRUE(d.SecurityTable.locate("SecurityID", 2));
+        ASSERT_TRUE(d.UserSettingsTable.locate("LoginName", "ann"));
+        TSecurityForm security(d);
+        TSetupUsersForm setup(d, m.catalogue.path());
+        const std::map<QString, QWidget*> windows = {{"Security", &security}, {"User Setup", &setup}};
+        for (const auto& [name, window] : windows)
+            window->show();
+        for (const auto& c : controls) {
+            const auto* w = windows.at(c.window)->findChild<QWidget*>(c.control);
+            ASSERT_NE(w, nullptr) << c.window << " / " << c.control;
+            EXPECT_EQ(changeable(w), !readOnly) << c.window << " / " << c.control << (readOnly ? " read-only" : "");
+        }
+    }
 }

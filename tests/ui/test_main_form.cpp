@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QStatusTipEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -160,6 +162,24 @@ TEST(BackgroundTiles, OverlapByOnePixelAndNeverStall)
     EXPECT_EQ(backgroundTiles(1, 1, 3, 2).size(), 6u);
     EXPECT_EQ(backgroundTiles(1, 50, 4, 10).size(), 4u);
     EXPECT_TRUE(backgroundTiles(0, 10, 100, 100).empty());
+}
+
+// Browsing the menus shows each item's status text; the product notice
+// used to be such a text too, and the first hover cleared it for good.
+TEST_F(MainFormTest, StatusBarNoticeOutlastsMenuBrowsing)
+{
+    TMainForm form(false);
+    form.show();
+    ASSERT_NE(form.statusNotice(), nullptr);
+    const QString notice = form.statusNotice()->text();
+    EXPECT_FALSE(notice.isEmpty());
+    // A hover over an item without a tip, one with a tip, and leaving the menu.
+    for (const char* tip : {"", "Opens the place editor", ""}) {
+        QStatusTipEvent event{QString::fromLatin1(tip)};
+        QApplication::sendEvent(&form, &event);
+        EXPECT_TRUE(form.statusNotice()->isVisibleTo(&form)) << tip;
+        EXPECT_EQ(form.statusNotice()->text(), notice) << tip;
+    }
 }
 
 TEST_F(MainFormTest, MissingBackgroundFileUsesTheBuiltInPictureUntilSettingsChange)

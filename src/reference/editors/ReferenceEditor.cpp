@@ -366,20 +366,13 @@ void TReferenceEditor::setPickResult()
         PickedCategoryID = static_cast<qint32>(data::readInteger(t, QStringLiteral("CatagoryID")));
 }
 
-void TReferenceEditor::done(int result)
+bool TReferenceEditor::FormClose(int)
 {
-    data::Table& t = table();
-    if (editing(t)) {
-        if (common::askQuestion(QStringLiteral("Changes Not Saved, Save Changes?"))) {
-            if (!t.post())
-                return;  // the window stays open: the user corrects or cancels the row
-        } else {
-            t.cancel();
-        }
-    }
+    // A refused post keeps the window open: the user corrects or cancels the row.
+    if (!common::SaveOrCancelChanges({&table()}))
+        return false;
     setPickResult();
-    m_closed = true;
-    TPickEditor::done(result);
+    return true;
 }
 
 TPlaceForm::TPlaceForm(data::TProgramDataForm& dm, QWidget* parent)

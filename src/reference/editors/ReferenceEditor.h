@@ -1,8 +1,7 @@
 #pragma once
 
+#include "common/CloseStepDialog.h"
 #include "reference/editors/EditorFamily.h"
-
-#include <QDialog>
 
 #include <memory>
 
@@ -24,19 +23,14 @@ class TSaveFormPosition;
 namespace kv::reference {
 
 // What an editor leaves for the window that opened it to pick a row.
-class TPickEditor : public QDialog {
+class TPickEditor : public common::TCloseStepDialog {
     Q_OBJECT
 public:
-    using QDialog::QDialog;
+    using common::TCloseStepDialog::TCloseStepDialog;
     qint32 PickedID = -1;
     QString PickedDescription;
     qint32 PickedCategoryID = -1;
     qint32 PickedMediaTypeID = -1;
-    // True once the window went through its close step.
-    bool closed() const { return m_closed; }
-
-protected:
-    bool m_closed = false;
 };
 
 // The editor of one reference table: a grid of its rows, the current row's
@@ -76,11 +70,10 @@ public:
     // returns the chosen one (empty: none). A file dialog by default.
     std::function<QString(const QString& current)> chooseTemplateFile;
 
-    // The close step, however the window closes (Close, the close box,
-    // Escape): unsaved changes are asked about, then the pick is left.
-    void done(int result) override;
-
 protected:
+    // The close step: unsaved changes are asked about, then the pick is left.
+    bool FormClose(int result) override;
+
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -86,7 +86,9 @@ TMainForm::TMainForm(bool databaseReadOnly, bool showClearDatabase, QWidget* par
     resize(600, 450);
     setCentralWidget(new BackgroundArea(this));
     buildMenus();
-    statusBar()->showMessage(QStringLiteral("Kestrelview - the picture catalogue of the household, the club and the office"));
+    m_statusNotice = new QLabel(QStringLiteral("Kestrelview - the picture catalogue of the household, the club and the office"),
+                                statusBar());
+    statusBar()->addPermanentWidget(m_statusNotice, 1);
     new common::TSaveFormPosition(this, QStringLiteral("Main Form"));
 }
 

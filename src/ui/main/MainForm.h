@@ -7,6 +7,7 @@
 #include <functional>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace kv::data {
@@ -38,6 +39,10 @@ public:
     void DropBackground();
     const QImage& background();
 
+    // The product notice, a permanent part of the status bar: the texts
+    // shown while the menus are browsed pass beside it.
+    QLabel* statusNotice() const { return m_statusNotice; }
+
     // Where a command of a later step plugs in.
     void setCommand(const QString& key, std::function<void()> command);
 
@@ -61,6 +66,7 @@ private:
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
     QImage m_background;
+    QLabel* m_statusNotice = nullptr;
 };
 
 // The built-in background picture.
