@@ -155,8 +155,8 @@ void TSetupUsersForm::currentUserChanged()
 
 void TSetupUsersForm::InsertUserBtnClick()
 {
-    m_dm.UserSettingsTable.insert();
-    m_login->setFocus();
+    if (m_dm.UserSettingsTable.insert())
+        m_login->setFocus();
 }
 
 void TSetupUsersForm::SaveUserBtnClick()
@@ -181,7 +181,8 @@ void TSetupUsersForm::InsertRatingBtnClick()
     // A user being inserted is posted first, so that he has his UserID.
     if (user.state() == data::DataSet::State::Insert && !user.post())
         return;
-    m_dm.RatingListTable.insert();
+    if (!m_dm.RatingListTable.insert())
+        return;
     m_dm.RatingListTable.setFieldValue(QStringLiteral("UserID"), data::readInteger(user, QStringLiteral("UserID")));
     m_rating->setFocus();
 }

@@ -22,7 +22,7 @@ QStringList walk(Table& t, const QString& field)
 
 void addRow(Table& t, std::initializer_list<std::pair<const char*, QVariant>> values)
 {
-    t.insert();
+    EXPECT_TRUE(t.insert());
     for (const auto& [name, value] : values)
         t.setFieldValue(QString::fromLatin1(name), value);
     ASSERT_TRUE(t.post());
@@ -170,7 +170,7 @@ TEST_F(TableTest, MasterDetailLinksFollowTheMasterRow)
     EXPECT_EQ(walk(dm.SubCategoryTable, "SubCatagoryDescription"), QStringList({"Barns"}));
 
     // A master being inserted has no key yet: no detail rows.
-    dm.CategoryTable.insert();
+    EXPECT_TRUE(dm.CategoryTable.insert());
     EXPECT_TRUE(dm.SubCategoryTable.isEmpty());
     dm.CategoryTable.cancel();
     EXPECT_FALSE(dm.SubCategoryTable.isEmpty());
@@ -252,7 +252,7 @@ TEST_F(TableTest, HooksRunInOrderAndAnAbortedPostKeepsTheRow)
     };
     t.beforeEdit = [&](Table&) { calls << "BeforeEdit"; };
 
-    t.insert();
+    EXPECT_TRUE(t.insert());
     t.setFieldValue("PlaceDescription", "Harbour");
     EXPECT_FALSE(t.post());
     EXPECT_EQ(t.state(), DataSet::State::Insert);
@@ -277,7 +277,7 @@ TEST_F(TableTest, HooksRunInOrderAndAnAbortedPostKeepsTheRow)
 TEST_F(TableTest, FieldValuesAreStoredByTheirTypes)
 {
     Table& t = dm.PersonTable;
-    t.insert();
+    EXPECT_TRUE(t.insert());
     t.setFieldValue("PersonDescription", QString(80, 'n'));  // Alpha(50)
     t.setFieldValue("Email", "");                               // blank text is Null
     t.setFieldValue("Birthdate", QDate(1950, 2, 28));

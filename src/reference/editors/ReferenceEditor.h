@@ -86,6 +86,7 @@ protected:
 
 private:
     data::Table& table() const;
+    bool resolvePendingEdit();
     void showModifiedBy();
     void setPickResult();
 

@@ -47,7 +47,7 @@ protected:
     }
     qint64 add(kv::data::Table& t, const char* field, const QString& value)
     {
-        t.insert();
+        EXPECT_TRUE(t.insert());
         t.setFieldValue(field, value);
         EXPECT_TRUE(t.post());
         return readInteger(t, t.fieldNames().first());
@@ -59,7 +59,7 @@ protected:
 TEST_F(EditorTest, ClosingOnAnEmptyTablePicksNothingAndTheCallerAsksNothing)
 {
     kv::common::ModalHandlerScope modal([](QObject&) { return 0; });
-    dm.PictureInfoTable.insert();
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
     const auto set = PickIntoField(dm, EditorKind::Place, dm.PictureInfoTable, "PlaceID", true,
                                    "Do you want to use %s% for the Place?");
     EXPECT_FALSE(set.has_value());
@@ -73,7 +73,7 @@ TEST_F(EditorTest, PickingAskesWithTheDescriptionAndSetsTheField)
 {
     add(dm.PlaceTable, "PlaceDescription", "Beach");
     const qint64 lake = add(dm.PlaceTable, "PlaceDescription", "Lake");
-    dm.PictureInfoTable.insert();
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
     dm.PictureInfoTable.setFieldValue("PictureDescription", "p");
     dm.PictureInfoTable.post();
     kv::common::ModalHandlerScope modal([&](QObject&) {
@@ -154,7 +154,7 @@ TEST_F(EditorTest, FindStopsOnMatchingRowsAndNeverFiltersTheTable)
 {
     for (const char* p : {"Central Park", "Lake", "Parking Lot", "Beach"})
         add(dm.PlaceTable, "PlaceDescription", p);
-    dm.PlaceTable.insert();  // a row without a description is skipped
+    EXPECT_TRUE(dm.PlaceTable.insert());  // a row without a description is skipped
     dm.ValidateOnPost = false;
     dm.PlaceTable.post();
     TFindForm find(dm, dm.PlaceTable);
@@ -177,7 +177,7 @@ TEST_F(EditorTest, FindStopsOnMatchingRowsAndNeverFiltersTheTable)
 TEST_F(EditorTest, DeletingAPlaceClearsItFromItsPictures)
 {
     const qint64 place = add(dm.PlaceTable, "PlaceDescription", "Harbour");
-    dm.PictureInfoTable.insert();
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
     dm.PictureInfoTable.setFieldValue("PictureDescription", "boat");
     dm.PictureInfoTable.setFieldValue("PlaceID", place);
     dm.PictureInfoTable.post();
@@ -200,7 +200,7 @@ TEST_F(EditorTest, SubCategoryCategoryButtonPicksTheCategory)
     add(dm.CategoryTable, "CatagoryDescription", "Animals");
     const qint64 plants = add(dm.CategoryTable, "CatagoryDescription", "Plants");
     dm.SubCategoryTable.detachMaster();
-    dm.SubCategoryTable.insert();
+    EXPECT_TRUE(dm.SubCategoryTable.insert());
     dm.SubCategoryTable.setFieldValue("CatagoryID", 1);
     dm.SubCategoryTable.setFieldValue("SubCatagoryDescription", "Trees");
     ASSERT_TRUE(dm.SubCategoryTable.post());
@@ -263,7 +263,7 @@ TEST_F(EditorTest, ExportAndImportRoundTripThroughTheAlbumEditor)
     SecurityData().CanExport = true;
     SecurityData().CanImport = true;
     for (const char* a : {"Summer, 2004", "Grandma's \"80th\""}) {
-        dm.AlbumTable.insert();
+        EXPECT_TRUE(dm.AlbumTable.insert());
         dm.AlbumTable.setFieldValue("AlbumDescription", a);
         dm.AlbumTable.setFieldValue("AlbumIndexTemplate", "/t/index.htm");
         ASSERT_TRUE(dm.AlbumTable.post());
