@@ -42,29 +42,38 @@ std::map<QString, QString> wantedTriggers(Database& db)
 
 std::vector<WidthTrigger> textWidthTriggers(const QString& table, const std::vector<FieldDef>& fields)
 {
-    QStringList tooLong, cases, columns;
+    // An update is held to the width only in the fields it changes, so that
+    // a row an older program stored with a longer text can still be edited.
+    QStringList insertTests, updateTests, insertCases, updateCases, columns;
     for (const FieldDef& f : fields) {
         if (f.type != FieldType::Alpha || f.width <= 0)
             continue;
-        const QString test = QStringLiteral("length(NEW.%1) > %2").arg(sqliteIdentifier(f.name)).arg(f.width);
-        tooLong << test;
-        cases << QStringLiteral("WHEN %1 THEN RAISE(ABORT, 'Text too long for field %2 of %3: it holds at most %4 characters.')")
-                     .arg(test, f.name, table)
-                     .arg(f.width);
-        columns << sqliteIdentifier(f.name);
+        const QString column = sqliteIdentifier(f.name);
+        const QString tooLong = QStringLiteral("length(NEW.%1) > %2").arg(column).arg(f.width);
+        const QString changedTooLong = QStringLiteral("(%1 AND NEW.%2 IS NOT OLD.%2)").arg(tooLong, column);
+        const QString refusal = QStringLiteral("RAISE(ABORT, 'Text too long for field %1 of %2: it holds at most %3 characters.')")
+                                    .arg(f.name, table)
+                                    .arg(f.width);
+        insertTests << tooLong;
+        updateTests << changedTooLong;
+        insertCases << QStringLiteral("WHEN %1 THEN %2").arg(tooLong, refusal);
+        updateCases << QStringLiteral("WHEN %1 THEN %2").arg(changedTooLong, refusal);
+        columns << column;
     }
-    if (tooLong.isEmpty())
+    if (columns.isEmpty())
         return {};
-    const QString when = tooLong.join(QStringLiteral(" OR "));
-    const QString body = QStringLiteral("BEGIN SELECT CASE %1 END; END").arg(cases.join(QLatin1Char(' ')));
+    auto body = [](const QStringList& cases) {
+        return QStringLiteral("BEGIN SELECT CASE %1 END; END").arg(cases.join(QLatin1Char(' ')));
+    };
     const QString insertName = kPrefix + table + QStringLiteral("_insert");
     const QString updateName = kPrefix + table + QStringLiteral("_update");
     return {
         {insertName, QStringLiteral("CREATE TRIGGER %1 BEFORE INSERT ON %2 WHEN %3 %4")
-                         .arg(sqliteIdentifier(insertName), sqliteIdentifier(table), when, body)},
+                         .arg(sqliteIdentifier(insertName), sqliteIdentifier(table), insertTests.join(QStringLiteral(" OR ")),
+                              body(insertCases))},
         {updateName, QStringLiteral("CREATE TRIGGER %1 BEFORE UPDATE OF %2 ON %3 WHEN %4 %5")
                          .arg(sqliteIdentifier(updateName), columns.join(QStringLiteral(", ")), sqliteIdentifier(table),
-                              when, body)},
+                              updateTests.join(QStringLiteral(" OR ")), body(updateCases))},
     };
 }
 

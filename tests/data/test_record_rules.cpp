@@ -474,6 +474,95 @@ TEST_F(RecordRulesTest, AFailedCascadeLeavesNothingHalfDone)
     EXPECT_EQ(dm.PlaceTable.recordCount(), 1);  // the table shows the row again
 }
 
+TEST_F(RecordRulesTest, AFailedWorkRecoversOnlyTheTablesItTouched)
+{
+    add(dm.PlaceTable, {{"PlaceDescription", "Harbour"}});
+    add(dm.CategoryTable, {{"CatagoryDescription", "Boats"}});
+    add(dm.PersonTable, {{"PersonDescription", "Ann"}});
+    addPicture("p", 1, "p.jpg");
+    // What other windows have pending: a new picture, a person being edited.
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
+    dm.PictureInfoTable.setFieldValue("PictureDescription", "unposted");
+    ASSERT_TRUE(dm.PersonTable.edit());
+    dm.PersonTable.setFieldValue("PersonDescription", "Ann B.");
+
+    ASSERT_TRUE(dm.PlaceTable.locate("PlaceDescription", "Harbour"));
+    EXPECT_THROW(dm.InOneTransaction([&] {
+        dm.PlaceTable.deleteRecord();  // through the table
+        dm.ClearPlaceInPictures(1);    // through a statement on the pictures
+        EXPECT_TRUE(dm.CategoryTable.edit());  // an edit the work began
+        dm.CategoryTable.setFieldValue("CatagoryDescription", "half done");
+        throw EngineError(QStringLiteral("the cascade failed"));
+    }), EngineError);
+
+    const struct {
+        Table* table;
+        DataSet::State state;
+        const char* field;
+        const char* value;
+    } expected[] = {
+        {&dm.PlaceTable, DataSet::State::Browse, "PlaceDescription", "Harbour"},       // shown again
+        {&dm.CategoryTable, DataSet::State::Browse, "CatagoryDescription", "Boats"},  // its edit cancelled
+        {&dm.PictureInfoTable, DataSet::State::Insert, "PictureDescription", "unposted"},
+        {&dm.PersonTable, DataSet::State::Edit, "PersonDescription", "Ann B."},
+    };
+    for (const auto& e : expected) {
+        EXPECT_EQ(e.table->state(), e.state) << e.table->objectName().toStdString();
+        EXPECT_EQ(readText(*e.table, e.field), e.value) << e.table->objectName().toStdString();
+    }
+    EXPECT_EQ(dm.PlaceTable.recordCount(), 1);
+    EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\" Where PlaceID = 1"), 1);
+}
+
+TEST_F(RecordRulesTest, ClearingASettingsDefaultNamesNoRowAnyMore)
+{
+    const struct {
+        SettingsDefault which;
+        const char* field;
+        qint64 TSystemInfo::*member;
+    } cases[] = {
+        {SettingsDefault::Place, "DefaultPlaceID", &TSystemInfo::DefaultPlaceID},
+        {SettingsDefault::Category, "DefaultCatagoryID", &TSystemInfo::DefaultCatagoryID},
+        {SettingsDefault::Photographer, "DefaultPhotographerID", &TSystemInfo::DefaultPhotographerID},
+        {SettingsDefault::Rating, "DefaultRatingID", &TSystemInfo::DefaultRatingID},
+        {SettingsDefault::MediaType, "DefaultMediaTypeID", &TSystemInfo::DefaultMediaTypeID},
+        {SettingsDefault::StorageLocation, "DefaultStorageLocationID", &TSystemInfo::DefaultStorageLocationID},
+        {SettingsDefault::Album, "DefaultAlbumID", &TSystemInfo::DefaultAlbumID},
+    };
+    Table& settings = dm.SettingsTable;
+    for (const auto& c : cases) {
+        const QString field = QString::fromLatin1(c.field);
+        ASSERT_TRUE(settings.edit());
+        settings.setFieldValue(field, 5);
+        ASSERT_TRUE(settings.post());
+        SystemInfo().*c.member = 5;
+        auto stored = [&] { return count("Select " + field + " From \"Settings.db\""); };
+
+        dm.ClearSettingsDefault(c.which, 6);  // another row: nothing changes
+        EXPECT_EQ(stored(), 5) << c.field;
+        EXPECT_EQ(SystemInfo().*c.member, 5) << c.field;
+
+        EXPECT_THROW(dm.InOneTransaction([&] {
+            dm.ClearSettingsDefault(c.which, 5);
+            throw EngineError(QStringLiteral("the delete failed"));
+        }), EngineError);
+        EXPECT_EQ(stored(), 5) << c.field;  // undone in the row and in memory
+        EXPECT_EQ(SystemInfo().*c.member, 5) << c.field;
+
+        dm.ClearSettingsDefault(c.which, 5);
+        EXPECT_EQ(stored(), -1) << c.field;  // Null
+        EXPECT_EQ(SystemInfo().*c.member, -1) << c.field;
+        EXPECT_TRUE(settings.isNull(field)) << c.field;  // the component shows it too
+    }
+
+    // A pending edit of the settings row no longer offers the deleted row.
+    ASSERT_TRUE(settings.edit());
+    settings.setFieldValue("DefaultPlaceID", 8);
+    dm.ClearSettingsDefault(SettingsDefault::Place, 8);
+    EXPECT_EQ(settings.state(), DataSet::State::Edit);
+    EXPECT_TRUE(settings.isNull("DefaultPlaceID"));
+}
+
 TEST_F(RecordRulesTest, StatusTextClosesWhenTheEngineRefuses)
 {
     TProgramDataForm readOnly;
