@@ -145,7 +145,8 @@ void BM_PostPicturesThroughTable(benchmark::State& state)
     };
     int n = 0;
     for (auto _ : state) {
-        t.insert();
+        if (!t.insert())
+            break;
         t.setFieldValue(QStringLiteral("PictureDescription"), QStringLiteral("Posted picture %1").arg((n * 7919) % 10007));
         t.setFieldValue(QStringLiteral("DateTaken"), QDate(2001, 1, 1).addDays(n % 3000));
         t.setFieldValue(QStringLiteral("RatingID"), n % 5 + 1);

@@ -141,12 +141,10 @@ int Startup::runSteps()
         m_splash->advance();
     step(12);
     // 13. Settings
-    if (m_hooks.loadSettings) {
+    if (m_hooks.loadSettings)
         m_hooks.loadSettings(*m_dataModule);
-    } else {
+    else
         data::LoadSettings(m_dataModule->SettingsTable);
-        m_dataModule->PreviewDirectory = data::SystemInfo().PreviewDir;
-    }
     step(13);
     // 14. Splash away
     m_splash.reset();

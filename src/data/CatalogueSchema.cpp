@@ -1,5 +1,7 @@
 #include "data/CatalogueSchema.h"
 
+#include "data/TextWidthChecks.h"
+
 #include "data/localsql/LocalSqlAdapter.h"
 
 namespace kv::data {
@@ -282,6 +284,8 @@ QStringList catalogueCreateStatements()
             for (const IndexDef& i : *list)
                 out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
                            .arg(sqliteIdentifier(sqliteIndexName(t.name, i.name)), sqliteIdentifier(t.name), indexColumns(t, i));
+        for (const WidthTrigger& w : textWidthTriggers(t.name, t.fields))
+            out << w.sql;
     }
     return out;
 }

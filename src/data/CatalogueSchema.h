@@ -52,7 +52,8 @@ const std::vector<TableDef>& catalogueSchema();
 // A table by its name or file name, in any letter case; nullptr if unknown.
 const TableDef* findTableDef(const QString& nameOrFileName);
 
-// The SQL that makes an empty catalogue: tables and indexes.
+// The SQL that makes an empty catalogue: tables, indexes and the triggers
+// that hold text to the widths of its fields.
 QStringList catalogueCreateStatements();
 
 // The SQLite name of an index of a table (index names are per table in the

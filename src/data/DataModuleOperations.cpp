@@ -6,9 +6,12 @@
 #include "common/MessageService.h"
 #include "data/LoginData.h"
 #include "data/StatusNotice.h"
+#include "data/SystemInfo.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <algorithm>
 
 namespace kv::data {
 
@@ -16,6 +19,24 @@ namespace {
 
 QString id(qint64 value) { return QString::number(value); }
 
+struct DefaultField {
+    SettingsDefault which;
+    const char* field;
+    qint64 TSystemInfo::*member;
+};
+
+constexpr DefaultField kDefaultFields[] = {
+    {.which = SettingsDefault::Place, .field = "DefaultPlaceID", .member = &TSystemInfo::DefaultPlaceID},
+    {.which = SettingsDefault::Category, .field = "DefaultCatagoryID", .member = &TSystemInfo::DefaultCatagoryID},
+    {.which = SettingsDefault::Photographer, .field = "DefaultPhotographerID", .member = &TSystemInfo::DefaultPhotographerID},
+    {.which = SettingsDefault::Rating, .field = "DefaultRatingID", .member = &TSystemInfo::DefaultRatingID},
+    {.which = SettingsDefault::MediaType, .field = "DefaultMediaTypeID", .member = &TSystemInfo::DefaultMediaTypeID},
+    {.which = SettingsDefault::StorageLocation, .field = "DefaultStorageLocationID",
+     .member = &TSystemInfo::DefaultStorageLocationID},
+    {.which = SettingsDefault::Album, .field = "DefaultAlbumID", .member = &TSystemInfo::DefaultAlbumID},
+};
+
+bool editing(const Table& t) { return t.state() == DataSet::State::Edit || t.state() == DataSet::State::Insert; }
 
 }  // namespace
 
@@ -135,7 +156,7 @@ void TProgramDataForm::RemovePersonFromPictures(qint64 person)
 void TProgramDataForm::DeletePictureRecord(qint64 picture, bool deleteFile)
 {
     // The picture's file is found before its row goes, and deleted only once
-    // the row is gone: a refused delete leaves the file where it was.
+    // the row is gone for good: a refused delete leaves the files as they were.
     QString pictureFile;
     if (deleteFile) {
         Query lookup(m_database.get());
@@ -151,12 +172,15 @@ void TProgramDataForm::DeletePictureRecord(qint64 picture, bool deleteFile)
     }
     runStatement(PictureInfoQuery, {QStringLiteral("Delete From \"PictureInfo.db\""),
                                     QStringLiteral("Where PictureID = ") + id(picture)});
-    if (!deleteFile)
-        return;
-    if (!pictureFile.isEmpty())
-        QFile::remove(pictureFile);  // a missing file is no error
-    if (!PreviewDirectory.isEmpty())
-        QFile::remove(QDir(PreviewDirectory).filePath(id(picture) + QStringLiteral(".jpg")));
+    m_database->afterCommit([picture, pictureFile] {
+        if (!pictureFile.isEmpty())
+            QFile::remove(pictureFile);  // a missing file is no error
+        // The preview always goes with its picture, from where the settings
+        // keep previews now.
+        const QString previews = SystemInfo().PreviewDir;
+        if (!previews.isEmpty())
+            QFile::remove(QDir(previews).filePath(id(picture) + QStringLiteral(".jpg")));
+    });
 }
 
 void TProgramDataForm::SetCategoryOfSubCategoryPictures(qint64 subCategory, qint64 category)
@@ -213,18 +237,62 @@ bool TProgramDataForm::PictureFileExists(const QString& fileName, qint64 locatio
     return exists;
 }
 
+void TProgramDataForm::ClearSettingsDefault(SettingsDefault which, qint64 deletedId)
+{
+    const auto* d = std::find_if(std::begin(kDefaultFields), std::end(kDefaultFields),
+                                 [which](const DefaultField& f) { return f.which == which; });
+    const QString field = QString::fromLatin1(d->field);
+    runStatement(SettingsQuery, {QStringLiteral("Update \"Settings.db\""), QStringLiteral("Set %1 = Null").arg(field),
+                                 QStringLiteral("Where %1 = ").arg(field) + id(deletedId)});
+    m_database->afterCommit([this, member = d->member, field, deletedId] {
+        TSystemInfo& info = SystemInfo();
+        if (info.*member == deletedId)
+            info.*member = -1;
+        // The settings row as the data module shows it; a pending edit of it
+        // (the settings window) no longer offers the deleted row either.
+        if (!SettingsTable.active())
+            return;
+        if (!editing(SettingsTable))
+            SettingsTable.refresh();
+        else if (readInteger(SettingsTable, field) == deletedId)
+            SettingsTable.setFieldValue(field, QVariant());
+    });
+}
+
+TouchedTables::TouchedTables(TProgramDataForm& dm)
+    : m_written(*dm.KestrelviewDatabase())
+{
+    for (Table* t : dm.tables())
+        m_before.emplace_back(t, t->state());
+}
+
+void TouchedTables::recover()
+{
+    for (const auto& [table, before] : m_before) {
+        if (!table->active())
+            continue;
+        const bool begun = before == DataSet::State::Browse && editing(*table);
+        if (begun)
+            table->cancel();
+        if (table->state() != DataSet::State::Browse || !(begun || m_written.contains(table->tableName())))
+            continue;
+        try {
+            table->refresh();
+        } catch (const EngineError&) {
+            // the work's own error is the one to report
+        }
+    }
+}
+
 void TProgramDataForm::InOneTransaction(const std::function<void()>& work)
 {
+    TouchedTables touched(*this);
     try {
         WriteTransaction tx(*m_database);
         work();
         tx.commit();
     } catch (...) {
-        for (Table* t : tables())
-            if (t->active()) {
-                t->cancel();
-                t->refresh();
-            }
+        touched.recover();
         throw;
     }
 }

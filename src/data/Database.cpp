@@ -1,6 +1,7 @@
 #include "data/Database.h"
 
 #include "data/FieldValue.h"
+#include "data/TextWidthChecks.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -192,6 +193,7 @@ WriteTransaction::WriteTransaction(Database& db)
     if (db.readOnly())
         throw EngineError(QStringList{QStringLiteral("The catalogue is open read-only; nothing can be changed.")});
     m_outer = db.m_transactionDepth == 0;
+    m_commitActionMark = db.m_commitActions.size();
     if (m_outer) {
         const int rc = retryWhileBusy(db, [&] { return sqlite3_exec(db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); });
         if (rc != SQLITE_OK)
@@ -208,6 +210,7 @@ WriteTransaction::~WriteTransaction()
     if (m_done)
         return;
     --m_db.m_transactionDepth;
+    m_db.m_commitActions.resize(m_commitActionMark);  // undone work leaves no copies behind
     if (m_outer) {
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     } else {
@@ -228,6 +231,49 @@ void WriteTransaction::commit()
     }
     --m_db.m_transactionDepth;
     m_done = true;
+    if (m_outer) {
+        std::vector<std::function<void()>> actions;
+        actions.swap(m_db.m_commitActions);
+        for (const auto& action : actions)
+            action();
+    }
+}
+
+// ------------------------------------------------------------ WrittenTables
+
+WrittenTables::WrittenTables(Database& db)
+    : m_db(db)
+{
+    if (db.m_writeRecorders.empty())
+        sqlite3_set_authorizer(db.handle(), &Database::authorize, &db);
+    db.m_writeRecorders.push_back(this);
+}
+
+WrittenTables::~WrittenTables()
+{
+    std::erase(m_db.m_writeRecorders, this);
+    if (m_db.m_writeRecorders.empty())
+        sqlite3_set_authorizer(m_db.handle(), nullptr, nullptr);
+}
+
+// Told about every part of a statement as it is prepared; notes the tables
+// it writes and allows everything.
+int Database::authorize(void* self, int action, const char* a, const char*, const char*, const char*)
+{
+    if ((action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE) && a) {
+        const QString table = QString::fromUtf8(a).toUpper();
+        for (WrittenTables* recorder : static_cast<Database*>(self)->m_writeRecorders)
+            recorder->m_names.insert(table);
+    }
+    return SQLITE_OK;
+}
+
+void Database::afterCommit(std::function<void()> action)
+{
+    if (m_transactionDepth == 0)
+        action();
+    else
+        m_commitActions.push_back(std::move(action));
 }
 
 // ----------------------------------------------------------------- Database
@@ -291,6 +337,8 @@ std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly
         if (probe.column(0).toInt() != 4)
             throw EngineError(QStringList{QStringLiteral("The file %1 is not a Kestrelview catalogue.").arg(file),
                                           QStringLiteral("Its tables are missing.")});
+        if (!readOnly)
+            ensureTextWidthChecks(*db);  // catalogues made before the checks get them
     } catch (const EngineError& e) {
         QStringList stack = e.errorStack();
         if (!stack.isEmpty() && !stack.first().startsWith(QStringLiteral("The file")))
@@ -454,12 +502,22 @@ LocalSqlResult Database::runLocalSql(const QString& localSql)
     }
     WriteTransaction tx(*this);
     try {
+        // A layout change takes the width checks along: they name columns
+        // (which could not be dropped then) and must cover added ones.
+        if (t.changesSchema)
+            dropTextWidthChecks(*this);
         for (const QString& s : t.statements) {
             Statement st(*this, s);
             st.step();
             result.rowsChanged += sqlite3_changes64(m_db);
         }
+        if (t.changesSchema) {
+            schemaChanged();
+            ensureTextWidthChecks(*this);
+        }
     } catch (const EngineError& e) {
+        if (t.changesSchema)
+            schemaChanged();
         QStringList stack = e.errorStack();
         stack << QStringLiteral("Local SQL: %1").arg(localSql);
         throw EngineError(stack);

@@ -5,6 +5,7 @@
 #include "data/localsql/LocalSqlAdapter.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 
@@ -62,6 +63,24 @@ private:
     bool m_outer = false;
     bool m_done = false;
     QString m_savepoint;
+    size_t m_commitActionMark = 0;  // actions queued before this block began
+};
+
+// Collects the names of the tables that statements prepared while it lives
+// write to (INSERT, UPDATE, DELETE, also from triggers), whether or not
+// their work is kept: what a failed piece of work may have touched.
+class WrittenTables {
+public:
+    explicit WrittenTables(Database& db);
+    ~WrittenTables();
+    WrittenTables(const WrittenTables&) = delete;
+    WrittenTables& operator=(const WrittenTables&) = delete;
+    bool contains(const QString& table) const { return m_names.contains(table.toUpper()); }
+
+private:
+    friend class Database;
+    Database& m_db;
+    QSet<QString> m_names;  // upper-cased
 };
 
 struct LocalSqlResult {
@@ -124,6 +143,11 @@ public:
 
     int transactionDepth() const { return m_transactionDepth; }
 
+    // Runs the action once the open transaction commits (at once when none
+    // is open); forgets it when the transaction, or the savepoint it was
+    // queued in, is rolled back. For copies in memory of what was written.
+    void afterCommit(std::function<void()> action);
+
     // Milliseconds to go on retrying while another program holds the lock.
     void setLockWaitMs(int ms) { m_lockWaitMs = ms; }
     int lockWaitMs() const { return m_lockWaitMs; }
@@ -139,6 +163,8 @@ private:
     TranslatedSql translate(const QString& localSql);
 
     friend class WriteTransaction;
+    friend class WrittenTables;
+    static int authorize(void* self, int action, const char* a, const char* b, const char* c, const char* d);
 
     sqlite3* m_db = nullptr;
     QString m_directory;
@@ -146,6 +172,8 @@ private:
     int m_transactionDepth = 0;
     int m_savepointCounter = 0;
     int m_lockWaitMs = 60000;
+    std::vector<std::function<void()>> m_commitActions;
+    std::vector<WrittenTables*> m_writeRecorders;
     QHash<QString, std::vector<FieldDef>> m_tableFields;
     mutable QHash<QString, FieldType> m_columnTypes;  // upper-cased name -> type
 };

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <stdexcept>
 
 namespace kv::data {
@@ -23,9 +24,13 @@ private:
 };
 
 // Raised by a hook (BeforePost, BeforeEdit ...) to abandon the operation
-// silently: the caller sees the operation refused and no error text.
-struct AbortOperation {};
+// silently: the caller sees the operation refused and no error text. A hook
+// that refuses inside the post's transaction (DuringPost) gives the notice
+// to show the user: it runs once the write is undone and nothing is locked.
+struct AbortOperation {
+    std::function<void()> notice;
+};
 
-[[noreturn]] inline void abortOperation() { throw AbortOperation{}; }
+[[noreturn]] inline void abortOperation(std::function<void()> notice = {}) { throw AbortOperation{std::move(notice)}; }
 
 }  // namespace kv::data

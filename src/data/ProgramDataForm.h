@@ -22,6 +22,27 @@ struct CatalogueTable {
     Table* component = nullptr;
 };
 
+// The defaults of the settings that name a reference row.
+enum class SettingsDefault { Place, Category, Photographer, Rating, MediaType, StorageLocation, Album };
+
+class TProgramDataForm;
+
+// Watches the data module's tables while a piece of work runs. When the work
+// fails, recover() cancels the edits the work began and reads again the
+// tables whose rows it wrote (through a table or a statement); every other
+// table, and an edit another window has pending, stays as it was.
+class TouchedTables {
+public:
+    explicit TouchedTables(TProgramDataForm& dm);
+    TouchedTables(const TouchedTables&) = delete;
+    TouchedTables& operator=(const TouchedTables&) = delete;
+    void recover();
+
+private:
+    std::vector<std::pair<Table*, DataSet::State>> m_before;
+    WrittenTables m_written;
+};
+
 // The data module: one table component, data source and scratch query per
 // catalogue table, shared by every window for the life of the program.
 class TProgramDataForm : public QObject {
@@ -68,8 +89,6 @@ public:
     IdList PermittedRatings;   // rating IDs the logged-on user may see
     qint64 PreviousCategory = -1;
     qint64 PreviousMediaType = -1;
-    // Where preview files are kept (the settings' PreviewDir).
-    QString PreviewDirectory;
 
     // ---- Operations on the catalogue (cascades and lookups)
     void ReplaceRatingInRatingLists(qint64 oldRating, qint64 newRating);
@@ -85,15 +104,21 @@ public:
     void ClearPhotographerInPictures(qint64 person);
     void DeletePicturePeopleLinks(qint64 picture);
     void RemovePersonFromPictures(qint64 person);
+    // The row goes with its preview file; deleteFile also deletes the
+    // picture's own file. Files go only once the delete is committed.
     void DeletePictureRecord(qint64 picture, bool deleteFile);
     void SetCategoryOfSubCategoryPictures(qint64 subCategory, qint64 category);
     void SetMediaTypeOfLocationPictures(qint64 location, qint64 mediaType);
     void MovePictureToLocation(qint64 picture, qint64 location, qint64 mediaType);
     void LoadPermittedRatings();
     bool PictureFileExists(const QString& fileName, qint64 location, qint64 picture);
+    // A settings default that names a deleted row names none any more: Null
+    // in the Settings row, -1 in the loaded settings once the delete commits.
+    void ClearSettingsDefault(SettingsDefault which, qint64 deletedId);
 
     // Runs several changes as one transaction (a delete and its cascade):
-    // all stand or none. On failure the open tables are read again.
+    // all stand or none. On failure the tables the work touched are
+    // cancelled and read again (TouchedTables).
     void InOneTransaction(const std::function<void()>& work);
 
     // Closes the table, switches it to exclusive use and opens it again;

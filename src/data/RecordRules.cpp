@@ -65,6 +65,8 @@ bool containsFind(const Table& t, const QString& field, const QString& findText)
     return valueText(v).toUpper().contains(findText);
 }
 
+constexpr const char* kDuplicatePicture = "This picture already exists in the database!";
+
 QString fileExtensionCleaned(QString text)
 {
     for (QChar c : QStringLiteral(".*?-></\\+=()%,&"))
@@ -76,6 +78,10 @@ QString fileExtensionCleaned(QString text)
 
 void TProgramDataForm::installRecordRules()
 {
+    auto pictureIsDuplicate = [this](Table& t) {
+        return PictureFileExists(readText(t, QStringLiteral("FileName")), readInteger(t, QStringLiteral("StorageLocationID")),
+                                 readInteger(t, QStringLiteral("PictureID")));
+    };
     struct Rule {
         Table* table;
         Check check;
@@ -114,7 +120,7 @@ void TProgramDataForm::installRecordRules()
             out.push_back({QStringLiteral("Please Enter A Description For This Sub-Category!")});
         return out;
     };
-    const Check picture = [this](Table& t) {
+    const Check picture = [pictureIsDuplicate](Table& t) {
         std::vector<Failure> out;
         if (isEmptyField(t, QStringLiteral("PictureDescription")))
             out.push_back({QStringLiteral("Please Enter A Description For This Picture!")});
@@ -129,9 +135,11 @@ void TProgramDataForm::installRecordRules()
         for (const auto& [field, message] : required)
             if (t.isNull(QString::fromLatin1(field)))
                 out.push_back({QString::fromLatin1(message)});
-        if (PictureFileExists(readText(t, QStringLiteral("FileName")), readInteger(t, QStringLiteral("StorageLocationID")),
-                              readInteger(t, QStringLiteral("PictureID"))))
-            out.push_back({QStringLiteral("This picture already exists in the database!")});
+        // A refused post lists the duplicate with the other failures. A
+        // post that goes ahead checks it inside its own write transaction
+        // (below), where no other workstation can add the same file meanwhile.
+        if (!out.empty() && pictureIsDuplicate(t))
+            out.push_back({QString::fromLatin1(kDuplicatePicture)});
         return out;
     };
     const Check fileExtension = [](Table& t) {
@@ -233,6 +241,15 @@ void TProgramDataForm::installRecordRules()
             return;
         StatusNotice notice(QStringLiteral("Please Wait: Updating Pictures With New Media Type Information"));
         SetMediaTypeOfLocationPictures(readInteger(t, QStringLiteral("StorageLocationID")), mediaType);
+    };
+
+    // The already-catalogued check of a picture that passed the others runs
+    // inside the post's transaction, after the row is written (its own ID
+    // excluded); a duplicate undoes the write and is told once nothing is
+    // locked any more.
+    PictureInfoTable.duringPost = [this, pictureIsDuplicate](Table& t) {
+        if (ValidateOnPost && pictureIsDuplicate(t))
+            abortOperation([] { common::showError(QString::fromLatin1(kDuplicatePicture) + QLatin1Char('\r')); });
     };
 
     // A picture posted while only found pictures are shown stays visible. It

@@ -686,17 +686,18 @@ bool Table::inRange(const Row& row) const
     return sameValue(row[static_cast<size_t>(columnIndex(m_detailField))], m_rangeValue);
 }
 
-void Table::insert()
+bool Table::insert()
 {
     requireWritable("insert");
     if (!leaveEditState())
-        return;
+        return false;
     m_buffer.assign(m_columns.size(), QVariant());
     m_original = m_buffer;
     setState(State::Insert);
     emit scrolled();
     if (afterInsert)
         afterInsert(*this);
+    return true;
 }
 
 bool Table::edit()
@@ -732,7 +733,9 @@ bool Table::post()
     try {
         if (beforePost)
             beforePost(*this);
-    } catch (const AbortOperation&) {
+    } catch (const AbortOperation& refusal) {
+        if (refusal.notice)
+            refusal.notice();
         return false;
     }
 
@@ -749,7 +752,16 @@ bool Table::post()
         values.push_back(m_buffer[c]);
     }
 
-    {
+    // A new row that is not kept has no key after all.
+    auto forgetKey = [this, inserting] {
+        if (inserting)
+            for (size_t c = 0; c < m_columns.size(); ++c)
+                if (m_columns[c].type == FieldType::AutoInc)
+                    m_buffer[c] = QVariant();
+    };
+    std::function<void()> refusalNotice;
+    bool refused = false;
+    try {
         WriteTransaction tx(*m_db);
         if (inserting) {
             QString sql;
@@ -784,19 +796,22 @@ bool Table::post()
                 throw EngineError(QStringList{QStringLiteral("Record was deleted by another user."),
                                               QStringLiteral("Table: %1").arg(fileName())});
         }
-        if (duringPost) {
-            try {
-                duringPost(*this);
-            } catch (...) {
-                // Nothing was written: a new row has no key after all.
-                if (inserting)
-                    for (size_t c = 0; c < m_columns.size(); ++c)
-                        if (m_columns[c].type == FieldType::AutoInc)
-                            m_buffer[c] = QVariant();
-                throw;
-            }
-        }
+        if (duringPost)
+            duringPost(*this);
         tx.commit();
+    } catch (const AbortOperation& refusal) {
+        // The transaction is rolled back by now.
+        refused = true;
+        refusalNotice = refusal.notice;
+    } catch (...) {
+        forgetKey();
+        throw;
+    }
+    if (refused) {
+        forgetKey();
+        if (refusalNotice)
+            refusalNotice();
+        return false;
     }
     m_readAhead.clear();
 

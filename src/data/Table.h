@@ -85,10 +85,12 @@ public:
     Bookmark bookmark() const;  // -1 without a current row
     bool gotoBookmark(Bookmark bookmark);
 
-    // Editing. post() returns false when a BeforePost hook abandoned it
-    // (the row stays in edit or insert state); engine errors throw.
-    void insert();
-    void append() { insert(); }
+    // Editing. post() returns false when a BeforePost or DuringPost hook
+    // abandoned it (the row stays in edit or insert state); engine errors
+    // throw. insert() first posts a pending edit: when that post is refused
+    // it returns false and the table stays on the edited row.
+    [[nodiscard]] bool insert();
+    [[nodiscard]] bool append() { return insert(); }
     bool edit();
     bool post();
     void cancel();
@@ -96,7 +98,8 @@ public:
 
     Hook beforePost;
     // Runs inside the post's transaction once the row is written (the key of
-    // a new row is known): changes that must stand or fall with the post.
+    // a new row is known): changes and checks that must stand or fall with
+    // the post. abortOperation() here undoes the write and refuses the post.
     Hook duringPost;
     Hook afterPost;
     Hook afterInsert;

@@ -232,6 +232,12 @@ ImportResult ImportFileIntoTable(data::TProgramDataForm& dm, const QString& file
     const QList<ImportFieldSpec> fields = parseImportSpecs(chosenFields);
     Query& query = dm.PersonQuery;
 
+    // A row still being edited is posted first, outside the import's
+    // transaction; when its post is refused nothing is imported.
+    if ((table.state() == data::DataSet::State::Edit || table.state() == data::DataSet::State::Insert)
+        && !table.post())
+        return result;
+
     QString failure;
     // The record rules' messages wait until the transaction has ended: no
     // box may hold the catalogue's write lock while it waits for the user.
@@ -264,7 +270,8 @@ ImportResult ImportFileIntoTable(data::TProgramDataForm& dm, const QString& file
                 if (changed > 0) {
                     ++result.updatedLines;
                 } else {
-                    table.insert();
+                    if (!table.insert())
+                        throw PostRefused{};
                     for (const ImportValue& v : line.values)
                         table.setFieldValue(v.field, v.text);
                     if (!table.post())

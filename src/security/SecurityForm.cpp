@@ -148,7 +148,8 @@ void TSecurityForm::applyControls()
 void TSecurityForm::InsertBtnClick()
 {
     data::Table& t = m_dm.SecurityTable;
-    t.insert();
+    if (!t.insert())
+        return;
     t.setFieldValue(QStringLiteral("Supervisor"), false);
     for (const RightInfo& r : rightsList())
         t.setFieldValue(QString::fromLatin1(r.field), false);

@@ -168,8 +168,8 @@ void TSetupUsersForm::applyControls()
 
 void TSetupUsersForm::InsertUserBtnClick()
 {
-    m_dm.UserSettingsTable.insert();
-    m_login->setFocus();
+    if (m_dm.UserSettingsTable.insert())
+        m_login->setFocus();
 }
 
 void TSetupUsersForm::SaveUserBtnClick()
@@ -195,7 +195,8 @@ bool TSetupUsersForm::startRatingRow()
         return false;
     if (user.state() == data::DataSet::State::Insert && !user.post())
         return false;
-    m_dm.RatingListTable.insert();
+    if (!m_dm.RatingListTable.insert())
+        return false;
     m_dm.RatingListTable.setFieldValue(QStringLiteral("UserID"), data::readInteger(user, QStringLiteral("UserID")));
     return true;
 }

@@ -488,7 +488,7 @@ TEST_F(CalendarTest, RecordEditorsStartAtTheFieldsDate)
 {
     kv::test::OpenDataModule m;
     kv::data::Table& people = m.dm.PersonTable;
-    people.insert();
+    EXPECT_TRUE(people.insert());
     people.setFieldValue(QStringLiteral("Birthdate"), QDate(1970, 1, 2));
     const QDate today = QDate::currentDate();
     EXPECT_EQ(FieldDateOr(people, QStringLiteral("Birthdate"), today), QDate(1970, 1, 2));

@@ -22,7 +22,7 @@ namespace {
 
 void addRow(Table& t, std::initializer_list<std::pair<const char*, QVariant>> values)
 {
-    t.insert();
+    EXPECT_TRUE(t.insert());
     for (const auto& [name, value] : values)
         t.setFieldValue(QString::fromLatin1(name), value);
     ASSERT_TRUE(t.post());
@@ -429,7 +429,7 @@ TEST_F(GridTest, CellEditsGoToTheRowAndShowWhileEditing)
     // A row being inserted shows once posted; the row it started from keeps
     // its own values meanwhile.
     const int before = grid.currentIndex().row();
-    dm.PlaceTable.insert();
+    EXPECT_TRUE(dm.PlaceTable.insert());
     dm.PlaceTable.setFieldValue(QStringLiteral("PlaceDescription"), QStringLiteral("Kilo"));
     EXPECT_EQ(grid.currentIndex().row(), -1);
     EXPECT_EQ(model().index(before, 0).data().toString(), QStringLiteral("Eagle"));

@@ -25,7 +25,8 @@ int main(int argc, char* argv[])
         };
         const int count = args[2].toInt();
         for (int i = 0; i < count; ++i) {
-            t.insert();
+            if (!t.insert())
+                return 3;
             t.setFieldValue(QStringLiteral("PictureDescription"), QStringLiteral("%1 %2").arg(args[3]).arg(i));
             t.setFieldValue(QStringLiteral("RatingID"), i % 5);
             if (!t.post())

@@ -209,7 +209,7 @@ TEST(CatalogueOpen, ReadOnlyConnectionRefusesEveryWrite)
     TProgramDataForm dm;
     dm.setDatabase(cat.open(true));
     dm.openTables(true);
-    EXPECT_THAT(errorOf([&] { dm.PlaceTable.insert(); }).toStdString(), HasSubstr("read-only"));
+    EXPECT_THAT(errorOf([&] { (void)dm.PlaceTable.insert(); }).toStdString(), HasSubstr("read-only"));
     EXPECT_THAT(errorOf([&] { dm.SettingsTable.edit(); }).toStdString(), HasSubstr("read-only"));
     EXPECT_THAT(errorOf([&] { dm.KestrelviewDatabase()->runLocalSql(QStringLiteral("Delete From \"User.db\"")); }).toStdString(),
                 HasSubstr("read-only"));

@@ -6,6 +6,7 @@
 #include "data/FieldValue.h"
 #include "data/LoginData.h"
 #include "data/StatusNotice.h"
+#include "data/SystemInfo.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,11 +49,12 @@ protected:
     {
         setStatusDisplay(nullptr);
         LoginData() = TLoginData();
+        SystemInfo() = TSystemInfo();
     }
 
     qint64 add(Table& t, std::initializer_list<std::pair<const char*, QVariant>> values)
     {
-        t.insert();
+        EXPECT_TRUE(t.insert());
         for (const auto& [name, value] : values)
             t.setFieldValue(QString::fromLatin1(name), value);
         EXPECT_TRUE(t.post()) << messages.texts().join("|").toStdString();
@@ -88,7 +90,7 @@ TEST_F(RecordRulesTest, PictureWithOnlyADescriptionGivesOneBoxOfSevenLines)
 {
     dm.ValidateOnPost = true;
     Table& t = dm.PictureInfoTable;
-    t.insert();
+    EXPECT_TRUE(t.insert());
     t.setFieldValue("PictureDescription", "Beach");
     EXPECT_FALSE(t.post());
     EXPECT_EQ(t.state(), DataSet::State::Insert);
@@ -109,7 +111,7 @@ TEST_F(RecordRulesTest, DuplicateFileNamesAcrossCaseLocationsAndThePictureItself
 {
     dm.ValidateOnPost = true;
     const qint64 first = addPicture("one", 1, "IMG_0001.jpg");
-    dm.PictureInfoTable.insert();
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
     for (const auto& [f, v] : std::initializer_list<std::pair<const char*, QVariant>>{
              {"PictureDescription", "two"}, {"DateTaken", QDate(2003, 5, 17)}, {"PlaceID", 1}, {"CatagoryID", 1},
              {"PhotograherID", 1}, {"RatingID", 1}, {"MediaTypeID", 1}, {"StorageLocationID", 1}, {"FileName", "img_0001.JPG"}})
@@ -144,7 +146,7 @@ TEST_F(RecordRulesTest, GatedChecksOffButSavedSearchesAndExtensionsAlwaysChecked
     add(dm.PictureInfoTable, {{"FileName", "x.jpg"}});
     EXPECT_TRUE(messages.messages().isEmpty());
 
-    dm.SearchTable.insert();
+    EXPECT_TRUE(dm.SearchTable.insert());
     EXPECT_FALSE(dm.SearchTable.post());
     EXPECT_EQ(messages.texts().last(), "Please Enter A Description for This Search");
     dm.SearchTable.cancel();
@@ -156,7 +158,7 @@ TEST_F(RecordRulesTest, GatedChecksOffButSavedSearchesAndExtensionsAlwaysChecked
     for (const auto& e : extensions) {
         messages.clear();
         Table& t = dm.FileExtensionsTable;
-        t.insert();
+        EXPECT_TRUE(t.insert());
         t.setFieldValue("FileExtensionDescription", e.typed);
         const bool posted = t.post();
         EXPECT_EQ(posted, e.stored != nullptr) << e.typed;
@@ -189,7 +191,7 @@ TEST_F(RecordRulesTest, ReferenceChecksCollectTheirMessagesInOrder)
     };
     for (const auto& c : cases) {
         messages.clear();
-        c.table->insert();
+        EXPECT_TRUE(c.table->insert());
         EXPECT_FALSE(c.table->post()) << c.table->objectName().toStdString();
         EXPECT_EQ(messages.texts(), QStringList({c.expected})) << c.table->objectName().toStdString();
         c.table->cancel();
@@ -216,14 +218,14 @@ TEST_F(RecordRulesTest, StampsAndCommentsCopy)
 TEST_F(RecordRulesTest, NewLinkRowsTakeTheCurrentPicture)
 {
     const qint64 picture = addPicture("p", 1, "p.jpg");
-    dm.PicturePeopleTable.insert();
+    EXPECT_TRUE(dm.PicturePeopleTable.insert());
     EXPECT_EQ(readInteger(dm.PicturePeopleTable, "PictureID"), picture);
     dm.PicturePeopleTable.cancel();
-    dm.AlbumListTable.insert();
+    EXPECT_TRUE(dm.AlbumListTable.insert());
     EXPECT_EQ(readInteger(dm.AlbumListTable, "AlbumPictureID"), picture);
     dm.AlbumListTable.cancel();
-    dm.PictureInfoTable.insert();  // a picture not yet posted has no ID to give
-    dm.AlbumListTable.insert();
+    EXPECT_TRUE(dm.PictureInfoTable.insert());  // a picture not yet posted has no ID to give
+    EXPECT_TRUE(dm.AlbumListTable.insert());
     EXPECT_TRUE(dm.AlbumListTable.isNull("AlbumPictureID"));
 }
 
@@ -401,33 +403,57 @@ TEST_F(RecordRulesTest, CascadesChangeTheirRows)
     EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\" Where StorageLocationID = 3 And MediaTypeID = 2"), 1);
 }
 
-TEST_F(RecordRulesTest, DeletingAPictureWithItsFiles)
+TEST_F(RecordRulesTest, DeletingAPictureTakesItsPreviewAndOnRequestItsFile)
 {
     QTemporaryDir files;
-    dm.PreviewDirectory = files.filePath("previews");
-    QDir().mkpath(dm.PreviewDirectory);
     dm.StorageLocationTable.detachMaster();  // no media types here to follow
     const qint64 location = add(dm.StorageLocationTable, {{"MediaType", 1}, {"StorageLocationDescriptio", "Disk"},
                                                           {"Directory", files.path()}});
-    const qint64 picture = addPicture("p", location, "p.jpg");
-    const qint64 other = addPicture("q", location, "q.jpg");  // its file is missing
-    for (const QString& f : {files.filePath("p.jpg"), dm.PreviewDirectory + "/" + QString::number(picture) + ".jpg"}) {
-        QFile file(f);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    dm.DeletePictureRecord(picture, true);
-    EXPECT_FALSE(QFile::exists(files.filePath("p.jpg")));
-    EXPECT_FALSE(QFile::exists(dm.PreviewDirectory + "/" + QString::number(picture) + ".jpg"));
-    dm.DeletePictureRecord(other, true);  // missing files are ignored
-    EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\""), 0);
+    // Previews are where the settings say now, whatever they said when the
+    // data module was made.
+    const QString previews = files.filePath("previews");
+    QDir().mkpath(previews);
+    SystemInfo().PreviewDir = previews + "/";
+    auto touch = [](const QString& path) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    };
 
-    // Without the flag the file stays.
-    const qint64 kept = addPicture("k", location, "k.jpg");
-    QFile keep(files.filePath("k.jpg"));
-    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
-    keep.close();
-    dm.DeletePictureRecord(kept, false);
-    EXPECT_TRUE(QFile::exists(files.filePath("k.jpg")));
+    const struct {
+        const char* name;
+        bool deleteFile;
+        bool fileThere;
+        bool fileKept;
+    } cases[] = {
+        {"with-file.jpg", true, true, false},
+        {"keep-file.jpg", false, true, true},  // only the picture's own file is optional
+        {"missing.jpg", true, false, false},   // missing files are no error
+    };
+    for (const auto& c : cases) {
+        const qint64 picture = addPicture(c.name, location, c.name);
+        const QString file = files.filePath(c.name);
+        const QString preview = previews + "/" + QString::number(picture) + ".jpg";
+        if (c.fileThere)
+            touch(file);
+        touch(preview);
+        dm.DeletePictureRecord(picture, c.deleteFile);
+        EXPECT_EQ(QFile::exists(file), c.fileKept) << c.name;
+        EXPECT_FALSE(QFile::exists(preview)) << c.name;
+        EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\" Where PictureID = " + QString::number(picture)), 0);
+    }
+
+    // A delete that is undone leaves both files.
+    const qint64 kept = addPicture("undone", location, "undone.jpg");
+    const QString preview = previews + "/" + QString::number(kept) + ".jpg";
+    touch(files.filePath("undone.jpg"));
+    touch(preview);
+    EXPECT_THROW(dm.InOneTransaction([&] {
+        dm.DeletePictureRecord(kept, true);
+        throw EngineError(QStringLiteral("the cascade failed"));
+    }), EngineError);
+    EXPECT_TRUE(QFile::exists(files.filePath("undone.jpg")));
+    EXPECT_TRUE(QFile::exists(preview));
+    EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\" Where PictureID = " + QString::number(kept)), 1);
 }
 
 TEST_F(RecordRulesTest, AFailedCascadeLeavesNothingHalfDone)
@@ -446,6 +472,95 @@ TEST_F(RecordRulesTest, AFailedCascadeLeavesNothingHalfDone)
     EXPECT_EQ(count("Select Count(PlaceID) From \"Place.db\""), 1);
     EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\" Where PlaceID = 1"), 1);
     EXPECT_EQ(dm.PlaceTable.recordCount(), 1);  // the table shows the row again
+}
+
+TEST_F(RecordRulesTest, AFailedWorkRecoversOnlyTheTablesItTouched)
+{
+    add(dm.PlaceTable, {{"PlaceDescription", "Harbour"}});
+    add(dm.CategoryTable, {{"CatagoryDescription", "Boats"}});
+    add(dm.PersonTable, {{"PersonDescription", "Ann"}});
+    addPicture("p", 1, "p.jpg");
+    // What other windows have pending: a new picture, a person being edited.
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
+    dm.PictureInfoTable.setFieldValue("PictureDescription", "unposted");
+    ASSERT_TRUE(dm.PersonTable.edit());
+    dm.PersonTable.setFieldValue("PersonDescription", "Ann B.");
+
+    ASSERT_TRUE(dm.PlaceTable.locate("PlaceDescription", "Harbour"));
+    EXPECT_THROW(dm.InOneTransaction([&] {
+        dm.PlaceTable.deleteRecord();  // through the table
+        dm.ClearPlaceInPictures(1);    // through a statement on the pictures
+        EXPECT_TRUE(dm.CategoryTable.edit());  // an edit the work began
+        dm.CategoryTable.setFieldValue("CatagoryDescription", "half done");
+        throw EngineError(QStringLiteral("the cascade failed"));
+    }), EngineError);
+
+    const struct {
+        Table* table;
+        DataSet::State state;
+        const char* field;
+        const char* value;
+    } expected[] = {
+        {&dm.PlaceTable, DataSet::State::Browse, "PlaceDescription", "Harbour"},       // shown again
+        {&dm.CategoryTable, DataSet::State::Browse, "CatagoryDescription", "Boats"},  // its edit cancelled
+        {&dm.PictureInfoTable, DataSet::State::Insert, "PictureDescription", "unposted"},
+        {&dm.PersonTable, DataSet::State::Edit, "PersonDescription", "Ann B."},
+    };
+    for (const auto& e : expected) {
+        EXPECT_EQ(e.table->state(), e.state) << e.table->objectName().toStdString();
+        EXPECT_EQ(readText(*e.table, e.field), e.value) << e.table->objectName().toStdString();
+    }
+    EXPECT_EQ(dm.PlaceTable.recordCount(), 1);
+    EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\" Where PlaceID = 1"), 1);
+}
+
+TEST_F(RecordRulesTest, ClearingASettingsDefaultNamesNoRowAnyMore)
+{
+    const struct {
+        SettingsDefault which;
+        const char* field;
+        qint64 TSystemInfo::*member;
+    } cases[] = {
+        {SettingsDefault::Place, "DefaultPlaceID", &TSystemInfo::DefaultPlaceID},
+        {SettingsDefault::Category, "DefaultCatagoryID", &TSystemInfo::DefaultCatagoryID},
+        {SettingsDefault::Photographer, "DefaultPhotographerID", &TSystemInfo::DefaultPhotographerID},
+        {SettingsDefault::Rating, "DefaultRatingID", &TSystemInfo::DefaultRatingID},
+        {SettingsDefault::MediaType, "DefaultMediaTypeID", &TSystemInfo::DefaultMediaTypeID},
+        {SettingsDefault::StorageLocation, "DefaultStorageLocationID", &TSystemInfo::DefaultStorageLocationID},
+        {SettingsDefault::Album, "DefaultAlbumID", &TSystemInfo::DefaultAlbumID},
+    };
+    Table& settings = dm.SettingsTable;
+    for (const auto& c : cases) {
+        const QString field = QString::fromLatin1(c.field);
+        ASSERT_TRUE(settings.edit());
+        settings.setFieldValue(field, 5);
+        ASSERT_TRUE(settings.post());
+        SystemInfo().*c.member = 5;
+        auto stored = [&] { return count("Select " + field + " From \"Settings.db\""); };
+
+        dm.ClearSettingsDefault(c.which, 6);  // another row: nothing changes
+        EXPECT_EQ(stored(), 5) << c.field;
+        EXPECT_EQ(SystemInfo().*c.member, 5) << c.field;
+
+        EXPECT_THROW(dm.InOneTransaction([&] {
+            dm.ClearSettingsDefault(c.which, 5);
+            throw EngineError(QStringLiteral("the delete failed"));
+        }), EngineError);
+        EXPECT_EQ(stored(), 5) << c.field;  // undone in the row and in memory
+        EXPECT_EQ(SystemInfo().*c.member, 5) << c.field;
+
+        dm.ClearSettingsDefault(c.which, 5);
+        EXPECT_EQ(stored(), -1) << c.field;  // Null
+        EXPECT_EQ(SystemInfo().*c.member, -1) << c.field;
+        EXPECT_TRUE(settings.isNull(field)) << c.field;  // the component shows it too
+    }
+
+    // A pending edit of the settings row no longer offers the deleted row.
+    ASSERT_TRUE(settings.edit());
+    settings.setFieldValue("DefaultPlaceID", 8);
+    dm.ClearSettingsDefault(SettingsDefault::Place, 8);
+    EXPECT_EQ(settings.state(), DataSet::State::Edit);
+    EXPECT_TRUE(settings.isNull("DefaultPlaceID"));
 }
 
 TEST_F(RecordRulesTest, StatusTextClosesWhenTheEngineRefuses)

@@ -22,7 +22,7 @@ QStringList walk(Table& t, const QString& field)
 
 void addRow(Table& t, std::initializer_list<std::pair<const char*, QVariant>> values)
 {
-    t.insert();
+    EXPECT_TRUE(t.insert());
     for (const auto& [name, value] : values)
         t.setFieldValue(QString::fromLatin1(name), value);
     ASSERT_TRUE(t.post());
@@ -170,7 +170,7 @@ TEST_F(TableTest, MasterDetailLinksFollowTheMasterRow)
     EXPECT_EQ(walk(dm.SubCategoryTable, "SubCatagoryDescription"), QStringList({"Barns"}));
 
     // A master being inserted has no key yet: no detail rows.
-    dm.CategoryTable.insert();
+    EXPECT_TRUE(dm.CategoryTable.insert());
     EXPECT_TRUE(dm.SubCategoryTable.isEmpty());
     dm.CategoryTable.cancel();
     EXPECT_FALSE(dm.SubCategoryTable.isEmpty());
@@ -252,7 +252,7 @@ TEST_F(TableTest, HooksRunInOrderAndAnAbortedPostKeepsTheRow)
     };
     t.beforeEdit = [&](Table&) { calls << "BeforeEdit"; };
 
-    t.insert();
+    EXPECT_TRUE(t.insert());
     t.setFieldValue("PlaceDescription", "Harbour");
     EXPECT_FALSE(t.post());
     EXPECT_EQ(t.state(), DataSet::State::Insert);
@@ -274,10 +274,73 @@ TEST_F(TableTest, HooksRunInOrderAndAnAbortedPostKeepsTheRow)
     EXPECT_EQ(t.state(), DataSet::State::Browse);
 }
 
+TEST_F(TableTest, ARefusedPendingPostStopsTheInsertOnTheEditedRow)
+{
+    Table& t = dm.PlaceTable;
+    addPlaces({"Harbour", "Lake"});
+    int inserted = 0;
+    t.afterInsert = [&](Table&) { ++inserted; };
+    t.beforePost = [](Table& table) {
+        if (readText(table, "PlaceDescription").isEmpty())
+            abortOperation();
+    };
+    ASSERT_TRUE(t.locate("PlaceDescription", "Harbour"));
+    const qint64 harbour = readInteger(t, "PlaceID");
+    ASSERT_TRUE(t.edit());
+    t.setFieldValue("PlaceDescription", QVariant());
+    for (const bool appending : {false, true}) {
+        EXPECT_FALSE(appending ? t.append() : t.insert());
+        EXPECT_EQ(t.state(), DataSet::State::Edit);
+        EXPECT_EQ(readInteger(t, "PlaceID"), harbour);  // still the edited row, its key and all
+        EXPECT_EQ(inserted, 0);
+    }
+    t.setFieldValue("PlaceDescription", "Old harbour");
+    EXPECT_TRUE(t.insert());  // the edit posts, the new row begins
+    EXPECT_EQ(inserted, 1);
+    t.cancel();
+    ASSERT_TRUE(t.locate("PlaceID", harbour));
+    EXPECT_EQ(readText(t, "PlaceDescription"), "Old harbour");
+}
+
+TEST_F(TableTest, ARefusalDuringThePostUndoesTheWriteAndToldOnceUnlocked)
+{
+    Table& t = dm.PlaceTable;
+    int noticesShown = 0;
+    int depthWhenShown = -1;
+    t.duringPost = [&](Table& table) {
+        // the row is written and has its key when the check runs
+        EXPECT_FALSE(table.isNull("PlaceID"));
+        abortOperation([&] {
+            ++noticesShown;
+            depthWhenShown = m.db().transactionDepth();
+        });
+    };
+    bool afterPostRan = false;
+    t.afterPost = [&](Table&) { afterPostRan = true; };
+    EXPECT_TRUE(t.insert());
+    t.setFieldValue("PlaceDescription", "Harbour");
+    EXPECT_FALSE(t.post());
+    EXPECT_EQ(noticesShown, 1);
+    EXPECT_EQ(depthWhenShown, 0);  // shown with nothing locked
+    EXPECT_FALSE(afterPostRan);
+    EXPECT_EQ(t.state(), DataSet::State::Insert);
+    EXPECT_TRUE(t.isNull("PlaceID"));  // a row not kept has no key
+    EXPECT_EQ(readText(t, "PlaceDescription"), "Harbour");
+    auto other = Database::open(m.catalogue.path(), true);
+    auto r = other->runLocalSql("Select Count(PlaceID) From \"Place.db\"");
+    ASSERT_TRUE(r.rows->step());
+    EXPECT_EQ(r.rows->column(0).toInt(), 0);
+
+    t.duringPost = nullptr;
+    EXPECT_TRUE(t.post());
+    EXPECT_TRUE(afterPostRan);
+    EXPECT_EQ(t.recordCount(), 1);
+}
+
 TEST_F(TableTest, FieldValuesAreStoredByTheirTypes)
 {
     Table& t = dm.PersonTable;
-    t.insert();
+    EXPECT_TRUE(t.insert());
     t.setFieldValue("PersonDescription", QString(80, 'n'));  // Alpha(50)
     t.setFieldValue("Email", "");                               // blank text is Null
     t.setFieldValue("Birthdate", QDate(1950, 2, 28));

@@ -40,7 +40,7 @@ protected:
     qint64 addUser(const QString& login, const QVariant& password, qint64 profile, const QString& name = {})
     {
         kv::data::Table& t = dm.UserSettingsTable;
-        t.insert();
+        EXPECT_TRUE(t.insert());
         t.setFieldValue("LoginName", login);
         t.setFieldValue("UserPassword", password);
         t.setFieldValue("SecurityID", profile);

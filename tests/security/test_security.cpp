@@ -30,7 +30,7 @@ protected:
     qint64 addProfile(const QString& description, std::initializer_list<const char*> rights)
     {
         kv::data::Table& t = dm.SecurityTable;
-        t.insert();
+        EXPECT_TRUE(t.insert());
         t.setFieldValue("SecurityDescription", description);
         for (const char* r : rights)
             t.setFieldValue(QString::fromLatin1(r), true);

@@ -18,7 +18,10 @@ std::vector<EditorFamily> makeFamilies()
                  "PlaceComments", "PlaceModifiedBy", "PlaceModifiedDate",
                  {{"PlaceID", "ID"}, {"PlaceDescription", "Description"}}, 2110, &S::CanAddPlace, &S::CanEditPlace,
                  &S::CanDeletePlace, "Place", "Are you sure you want to delete this Place?",
-                 [](DM& dm, qint64 id) { dm.ClearPlaceInPictures(id); },
+                 [](DM& dm, qint64 id) {
+                     dm.ClearPlaceInPictures(id);
+                     dm.ClearSettingsDefault(data::SettingsDefault::Place, id);
+                 },
                  {"Place ID\t10\tPlaceID\tPlaceID\tInteger", "Description\t50\tPlaceDescription\tPlaceDescription\tText"},
                  {"From \"Place.db\""}, "PersonQuery",
                  {"Place Description (*)\tPlaceDescription\tRequired\tText"}, "PlaceDescription", "Place.db"});
@@ -28,7 +31,10 @@ std::vector<EditorFamily> makeFamilies()
                  {{"CatagoryID", "ID"}, {"CatagoryDescription", "Description"}}, 2210, &S::CanAddCatatory,
                  &S::CanEditCatagory, &S::CanDeleteCatagory, "Category",
                  "Are you sure you want to delete this Category?",
-                 [](DM& dm, qint64 id) { dm.ClearCategoryInPictures(id); },
+                 [](DM& dm, qint64 id) {
+                     dm.ClearCategoryInPictures(id);
+                     dm.ClearSettingsDefault(data::SettingsDefault::Category, id);
+                 },
                  {"Category ID\t10\tCatagoryID\tCatagoryID\tInteger",
                   "Description\t50\tCatagoryDescription\tCatagoryDescription\tText"},
                  {"From \"Catagory.db\""}, "PersonQuery",
@@ -71,7 +77,10 @@ std::vector<EditorFamily> makeFamilies()
                  "AlbumComments", "AlbumModifiedBy", "AlbumModifiedDate",
                  {{"AlbumID", "ID"}, {"AlbumDescription", "Description"}}, 2710, &S::CanAddAlbum, &S::CanEditAlbum,
                  &S::CanDeleteAlbum, "Albums", "Are you sure you want to delete this Album?",
-                 [](DM& dm, qint64 id) { dm.RemoveAlbumFromPictures(id); },
+                 [](DM& dm, qint64 id) {
+                     dm.RemoveAlbumFromPictures(id);
+                     dm.ClearSettingsDefault(data::SettingsDefault::Album, id);
+                 },
                  {"Album ID\t10\tAlbumID\tAlbumID\tInteger", "Description\t50\tAlbumDescription\tAlbumDescription\tText",
                   "Index Template\t200\tAlbumIndexTemplate\tAlbumIndexTemplate\tText",
                   "Detail Template\t200\tAlbumDetailTemplate\tAlbumDetailTemplate\tText"},

@@ -44,7 +44,8 @@ struct EditorFamily {
     bool security::TSecurityData::*deleteRight;
     QString positionKey;
     QString deleteQuestion;
-    // Runs after a delete with the deleted row's ID (a cascade), or nothing.
+    // Runs after a delete with the deleted row's ID, in the delete's
+    // transaction: the cascade and the settings defaults, or nothing.
     std::function<void(data::TProgramDataForm&, qint64)> afterDelete;
     QStringList exportSpecs;
     QStringList exportFromLines;

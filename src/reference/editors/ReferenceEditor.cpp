@@ -245,9 +245,18 @@ void TReferenceEditor::SaveBtnClick()
         table().post();
 }
 
+// A row being edited is posted before anything else happens to the table;
+// when its post is refused (the record check told why) the action stops, so
+// that nothing lands on the row still being edited.
+bool TReferenceEditor::resolvePendingEdit()
+{
+    return !editing(table()) || table().post();
+}
+
 void TReferenceEditor::InsertBtnClick()
 {
-    table().append();
+    if (!resolvePendingEdit() || !table().append())
+        return;
     if (m_family.kind == EditorKind::Album) {
         const data::TSystemInfo& s = data::SystemInfo();
         table().setFieldValue(QStringLiteral("AlbumIndexTemplate"), s.DefaultIndexTemplate);
@@ -277,12 +286,16 @@ void TReferenceEditor::DeleteBtnClick()
 
 void TReferenceEditor::FindBtnClick()
 {
+    if (!resolvePendingEdit())
+        return;
     TFindForm find(m_dm, table(), this);
     common::showModal(find);
 }
 
 void TReferenceEditor::ExportBtnClick()
 {
+    if (!resolvePendingEdit())
+        return;
     TExportForm form(this);
     for (const QString& spec : m_family.exportSpecs)
         form.AddExportField(spec);
@@ -311,6 +324,8 @@ void TReferenceEditor::ExportBtnClick()
 
 void TReferenceEditor::ImportBtnClick()
 {
+    if (!resolvePendingEdit())
+        return;
     data::Table& t = table();
     data::DataSource* source = sourceOf(m_dm, t);
     // The grid and the bound controls rest while the rows change.

@@ -79,6 +79,7 @@ protected:
 
 private:
     data::Table& table() const;
+    bool resolvePendingEdit();
     void showModifiedBy();
     void setPickResult();
 

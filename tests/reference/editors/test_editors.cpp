@@ -47,7 +47,7 @@ protected:
     }
     qint64 add(kv::data::Table& t, const char* field, const QString& value)
     {
-        t.insert();
+        EXPECT_TRUE(t.insert());
         t.setFieldValue(field, value);
         EXPECT_TRUE(t.post());
         return readInteger(t, t.fieldNames().first());
@@ -59,7 +59,7 @@ protected:
 TEST_F(EditorTest, ClosingOnAnEmptyTablePicksNothingAndTheCallerAsksNothing)
 {
     kv::common::ModalHandlerScope modal([](QObject&) { return 0; });
-    dm.PictureInfoTable.insert();
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
     const auto set = PickIntoField(dm, EditorKind::Place, dm.PictureInfoTable, "PlaceID", true,
                                    "Do you want to use %s% for the Place?");
     EXPECT_FALSE(set.has_value());
@@ -73,7 +73,7 @@ TEST_F(EditorTest, PickingAskesWithTheDescriptionAndSetsTheField)
 {
     add(dm.PlaceTable, "PlaceDescription", "Beach");
     const qint64 lake = add(dm.PlaceTable, "PlaceDescription", "Lake");
-    dm.PictureInfoTable.insert();
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
     dm.PictureInfoTable.setFieldValue("PictureDescription", "p");
     dm.PictureInfoTable.post();
     kv::common::ModalHandlerScope modal([&](QObject&) {
@@ -154,7 +154,7 @@ TEST_F(EditorTest, FindStopsOnMatchingRowsAndNeverFiltersTheTable)
 {
     for (const char* p : {"Central Park", "Lake", "Parking Lot", "Beach"})
         add(dm.PlaceTable, "PlaceDescription", p);
-    dm.PlaceTable.insert();  // a row without a description is skipped
+    EXPECT_TRUE(dm.PlaceTable.insert());  // a row without a description is skipped
     dm.ValidateOnPost = false;
     dm.PlaceTable.post();
     TFindForm find(dm, dm.PlaceTable);
@@ -177,7 +177,7 @@ TEST_F(EditorTest, FindStopsOnMatchingRowsAndNeverFiltersTheTable)
 TEST_F(EditorTest, DeletingAPlaceClearsItFromItsPictures)
 {
     const qint64 place = add(dm.PlaceTable, "PlaceDescription", "Harbour");
-    dm.PictureInfoTable.insert();
+    EXPECT_TRUE(dm.PictureInfoTable.insert());
     dm.PictureInfoTable.setFieldValue("PictureDescription", "boat");
     dm.PictureInfoTable.setFieldValue("PlaceID", place);
     dm.PictureInfoTable.post();
@@ -200,7 +200,7 @@ TEST_F(EditorTest, SubCategoryCategoryButtonPicksTheCategory)
     add(dm.CategoryTable, "CatagoryDescription", "Animals");
     const qint64 plants = add(dm.CategoryTable, "CatagoryDescription", "Plants");
     dm.SubCategoryTable.detachMaster();
-    dm.SubCategoryTable.insert();
+    EXPECT_TRUE(dm.SubCategoryTable.insert());
     dm.SubCategoryTable.setFieldValue("CatagoryID", 1);
     dm.SubCategoryTable.setFieldValue("SubCatagoryDescription", "Trees");
     ASSERT_TRUE(dm.SubCategoryTable.post());
@@ -280,7 +280,7 @@ TEST_F(EditorTest, ExportAndImportRoundTripThroughTheAlbumEditor)
     SecurityData().CanExport = true;
     SecurityData().CanImport = true;
     for (const char* a : {"Summer, 2004", "Grandma's \"80th\""}) {
-        dm.AlbumTable.insert();
+        EXPECT_TRUE(dm.AlbumTable.insert());
         dm.AlbumTable.setFieldValue("AlbumDescription", a);
         dm.AlbumTable.setFieldValue("AlbumIndexTemplate", "/t/index.htm");
         ASSERT_TRUE(dm.AlbumTable.post());
@@ -329,4 +329,134 @@ TEST_F(EditorTest, ExportAndImportRoundTripThroughTheAlbumEditor)
     ASSERT_TRUE(dm.AlbumTable.locate("AlbumDescription", "Winter"));
     EXPECT_EQ(readText(dm.AlbumTable, "AlbumIndexTemplate"), "/w/index.htm");
     EXPECT_TRUE(form.grid()->isEnabled());
+}
+
+// A row being edited whose post is refused stops Insert, Import, Export and
+// Find before they open anything: nothing lands on that row and nothing else
+// happens to the table.
+TEST_F(EditorTest, ARefusedPendingEditStopsInsertImportExportAndFind)
+{
+    SecurityData().CanExport = true;
+    SecurityData().CanImport = true;
+    QTemporaryDir dir;
+    const QString importFile = dir.filePath("import.csv");
+    {
+        QFile f(importFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\"Imported text\"\r\n");
+    }
+    const QString exportFile = dir.filePath("export.csv");
+    int windowsOpened = 0;
+    // A user who goes through with whatever window opens.
+    kv::common::ModalHandlerScope modal([&](QObject& window) {
+        ++windowsOpened;
+        if (auto* i = dynamic_cast<TImportForm*>(&window)) {
+            i->FileNameEdit->setText(importFile);
+            i->ImportFormatCombo->setCurrentText("ASCII Coma Delimited");
+            i->PlaceColumn(0, 1);
+            i->ImportButton->click();
+            return i->result();
+        }
+        if (auto* e = dynamic_cast<TExportForm*>(&window)) {
+            e->AddAllButton->click();
+            e->ExportFormatCombo->setCurrentText("ASCII Coma Delimited");
+            e->FileNameEdit->setText(exportFile);
+            e->ExportButton->click();
+            return e->result();
+        }
+        return 0;
+    });
+
+    const struct {
+        EditorKind kind;
+        const char* action;
+        std::function<void(TReferenceEditor&)> click;
+        const char* refusal;
+    } cases[] = {
+        {EditorKind::Album, "Insert", &TReferenceEditor::InsertBtnClick, "Please Enter A Name For This Album!\r"},
+        {EditorKind::Place, "Insert", &TReferenceEditor::InsertBtnClick, "Please Enter A Description For This Place!\r"},
+        {EditorKind::Place, "Import", &TReferenceEditor::ImportBtnClick, "Please Enter A Description For This Place!\r"},
+        {EditorKind::Album, "Import", &TReferenceEditor::ImportBtnClick, "Please Enter A Name For This Album!\r"},
+        {EditorKind::Place, "Export", &TReferenceEditor::ExportBtnClick, "Please Enter A Description For This Place!\r"},
+        {EditorKind::Place, "Find", &TReferenceEditor::FindBtnClick, "Please Enter A Description For This Place!\r"},
+    };
+    kv::data::SystemInfo().DefaultIndexTemplate = "/templates/default-index.htm";
+    kv::data::SystemInfo().DefaultDetailTemplate = "/templates/default-detail.htm";
+    for (const auto& c : cases) {
+        const std::string name = std::string(c.action) + " on " + (c.kind == EditorKind::Album ? "albums" : "places");
+        auto form = createEditor(c.kind, dm);
+        kv::data::Table& t = c.kind == EditorKind::Album ? dm.AlbumTable : dm.PlaceTable;
+        const QString idField = form->family().idField;
+        const QString descriptionField = form->family().descriptionField;
+        const qint64 id = add(t, descriptionField.toLatin1().constData(), "Existing");
+        if (c.kind == EditorKind::Album) {
+            ASSERT_TRUE(t.edit());
+            t.setFieldValue("AlbumIndexTemplate", "/mine/index.htm");
+            ASSERT_TRUE(t.post());
+        }
+        ASSERT_TRUE(t.locate(idField, id));
+        ASSERT_TRUE(t.edit());
+        t.setFieldValue(descriptionField, QVariant());  // blanked: its post is refused
+        QStringList before;
+        for (const QString& f : t.fieldNames())
+            before << readText(t, f);
+        const int rows = t.recordCount();
+        messages.clear();
+        windowsOpened = 0;
+
+        c.click(*form);
+
+        EXPECT_EQ(windowsOpened, 0) << name;
+        EXPECT_EQ(messages.texts(), QStringList({c.refusal})) << name;
+        EXPECT_EQ(t.state(), kv::data::DataSet::State::Edit) << name;
+        QStringList after;
+        for (const QString& f : t.fieldNames())
+            after << readText(t, f);
+        EXPECT_EQ(after, before) << name;  // the edited row as it was, templates and all
+        EXPECT_EQ(t.recordCount(), rows) << name;
+        t.cancel();
+        EXPECT_EQ(readText(t, descriptionField), "Existing") << name;  // stored as it was
+        EXPECT_FALSE(QFile::exists(exportFile)) << name;
+    }
+}
+
+TEST_F(EditorTest, DeletingARowClearsTheSettingsDefaultThatNamedIt)
+{
+    const struct {
+        EditorKind kind;
+        const char* field;
+        qint64 kv::data::TSystemInfo::*member;
+    } cases[] = {
+        {EditorKind::Place, "DefaultPlaceID", &kv::data::TSystemInfo::DefaultPlaceID},
+        {EditorKind::Category, "DefaultCatagoryID", &kv::data::TSystemInfo::DefaultCatagoryID},
+        {EditorKind::Album, "DefaultAlbumID", &kv::data::TSystemInfo::DefaultAlbumID},
+    };
+    for (const auto& c : cases) {
+        auto form = createEditor(c.kind, dm);
+        kv::data::Table& t = form->family().table(dm);
+        const qint64 kept = add(t, form->family().descriptionField.toLatin1().constData(), "Kept");
+        const qint64 gone = add(t, form->family().descriptionField.toLatin1().constData(), "Gone");
+        // Delete "Gone" while the default names it.
+        ASSERT_TRUE(dm.SettingsTable.edit());
+        dm.SettingsTable.setFieldValue(c.field, gone);
+        ASSERT_TRUE(dm.SettingsTable.post());
+        kv::data::SystemInfo().*c.member = gone;
+        ASSERT_TRUE(t.locate(form->family().idField, gone));
+        messages.addAnswer(MessageAnswer::Yes);
+        form->DeleteBtnClick();
+        EXPECT_TRUE(dm.SettingsTable.isNull(c.field)) << c.field;
+        EXPECT_EQ(kv::data::SystemInfo().*c.member, -1) << c.field;
+
+        // Deleting a row the default does not name leaves it.
+        ASSERT_TRUE(dm.SettingsTable.edit());
+        dm.SettingsTable.setFieldValue(c.field, kept);
+        ASSERT_TRUE(dm.SettingsTable.post());
+        kv::data::SystemInfo().*c.member = kept;
+        const qint64 other = add(t, form->family().descriptionField.toLatin1().constData(), "Other");
+        ASSERT_TRUE(t.locate(form->family().idField, other));
+        messages.addAnswer(MessageAnswer::Yes);
+        form->DeleteBtnClick();
+        EXPECT_EQ(readInteger(dm.SettingsTable, c.field), kept) << c.field;
+        EXPECT_EQ(kv::data::SystemInfo().*c.member, kept) << c.field;
+    }
 }
