@@ -298,7 +298,9 @@ std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly
         Statement probe(*db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
                                             "name IN ('Settings', 'PictureInfo', 'User', 'Security')"));
         probe.step();
-        if (probe.column(0).toInt() != 4)
+        const int tables = probe.column(0).toInt();
+        probe.reset();  // a statement left on its row keeps other programs from committing
+        if (tables != 4)
             throw EngineError(QStringList{QStringLiteral("The file %1 is not a Kestrelview catalogue.").arg(file),
                                           QStringLiteral("Its tables are missing.")});
         if (plan.journal == JournalPlan::Rollback || plan.journal == JournalPlan::RollbackFromLog)

@@ -105,7 +105,9 @@ SessionRegistry::SessionRegistry(const QString& catalogueDirectory, const QStrin
     QDir().mkpath(m_folder);
     const QByteArray useLock = QFile::encodeName(QDir(m_folder).filePath(QStringLiteral("catalogue.lock")));
     m_useLockFd = ::open(useLock.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (m_useLockFd < 0)
+    if (m_useLockFd >= 0)
+        (void)::fchmod(m_useLockFd, 0666);  // every user of the catalogue may take it exclusively
+    else
         m_useLockFd = ::open(useLock.constData(), O_RDONLY | O_CLOEXEC);  // a read-only catalogue directory
     if (m_useLockFd >= 0 && !setLock(m_useLockFd, F_RDLCK)) {
         m_refusedForExclusiveUse = errno == EAGAIN || errno == EACCES;
