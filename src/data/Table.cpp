@@ -305,20 +305,20 @@ void Table::open()
         if (!m_detailField.isEmpty())
             columnIndex(m_detailField);  // an unknown link field is an error now, not later
         prepareStatements();
+        if (m_master && m_masterAttached) {
+            m_rangeActive = false;
+            DataSet* master = m_master->dataSet();
+            if (master && master->active() && (master->state() != State::Browse || !master->isEmpty()))
+                m_rangeValue = master->fieldValue(m_masterField);
+            else
+                m_rangeValue = QVariant();
+            m_rangeActive = true;
+        }
+        loadIds();
     } catch (...) {
         releaseExclusive();
         throw;
     }
-    if (m_master && m_masterAttached) {
-        m_rangeActive = false;
-        DataSet* master = m_master->dataSet();
-        if (master && master->active() && (master->state() != State::Browse || !master->isEmpty()))
-            m_rangeValue = master->fieldValue(m_masterField);
-        else
-            m_rangeValue = QVariant();
-        m_rangeActive = true;
-    }
-    loadIds();
     setState(State::Browse);
     first();
     emit dataSetChanged();
