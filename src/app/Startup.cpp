@@ -221,6 +221,13 @@ LogonOutcome Startup::runLogon()
 
 bool Startup::openCatalogue()
 {
+    // Registered first: a program that has the catalogue in exclusive use
+    // (maintenance) turns this one away before anything is read or updated.
+    m_session = std::make_unique<data::SessionRegistry>(m_values.DatabaseDirectory, common::NetworkUserName());
+    if (m_session->refusedForExclusiveUse()) {
+        common::showError(m_session->exclusiveUseMessage());
+        return false;
+    }
     m_dataModule = std::make_unique<data::TProgramDataForm>();
     m_dataModule->runSchemaUpdates = data::RunSchemaUpdates;
     try {
@@ -230,13 +237,7 @@ bool Startup::openCatalogue()
         common::showPlain(data::EngineErrorText(e) + QLatin1Char('\r'));
         return false;
     }
-    m_session = std::make_unique<data::SessionRegistry>(m_values.DatabaseDirectory, common::NetworkUserName());
-    data::SessionRegistry* session = m_session.get();
-    m_dataModule->KestrelviewDatabase()->exclusiveUseRefusal = [session] {
-        const int others = session->otherSessionCount();
-        return others == 0 ? QString()
-                           : QStringLiteral("Table is busy: the catalogue is open in %1 other program(s).").arg(others);
-    };
+    m_session->attach(*m_dataModule->KestrelviewDatabase());
     return true;
 }
 

@@ -9,9 +9,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
+#include <QUrl>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -315,9 +317,17 @@ std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly
         throw EngineError(QStringList{QStringLiteral("No catalogue found in directory %1").arg(directory),
                                       QStringLiteral("The catalogue file %1 does not exist.").arg(file)});
 
+    const CatalogueFileState state = inspectCatalogueFiles(directory, file);
+    const OpenPlan plan = planCatalogueOpen(state, readOnly, file);
+    if (!plan.refusal.isEmpty())
+        throw EngineError(plan.refusal);
+
     sqlite3* handle = nullptr;
-    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &handle, flags, nullptr);
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
+    QByteArray name = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toEncoded();
+    if (!plan.uriQuery.isEmpty())
+        name += '?' + plan.uriQuery.toUtf8();
+    const int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(handle);
@@ -330,15 +340,19 @@ std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly
             QStringLiteral("The catalogue file %1 is read-only.").arg(file),
             QStringLiteral("Make it writable, or open the catalogue read-only (DatabaseReadOnly=Yes).")});
     try {
-        db->configure();
+        db->configure(plan.journal, state.networkFileSystem);
         Statement probe(*db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
                                             "name IN ('Settings', 'PictureInfo', 'User', 'Security')"));
         probe.step();
-        if (probe.column(0).toInt() != 4)
+        const int tables = probe.column(0).toInt();
+        probe.reset();  // a statement left on its row keeps other programs from committing
+        if (tables != 4)
             throw EngineError(QStringList{QStringLiteral("The file %1 is not a Kestrelview catalogue.").arg(file),
                                           QStringLiteral("Its tables are missing.")});
         if (!readOnly)
             ensureTextWidthChecks(*db);  // catalogues made before the checks get them
+        if (plan.journal == JournalPlan::Rollback || plan.journal == JournalPlan::RollbackFromLog)
+            db->markSharedOverNetwork(state);
     } catch (const EngineError& e) {
         QStringList stack = e.errorStack();
         if (!stack.isEmpty() && !stack.first().startsWith(QStringLiteral("The file")))
@@ -348,7 +362,7 @@ std::unique_ptr<Database> Database::open(const QString& directory, bool readOnly
     return db;
 }
 
-void Database::configure()
+void Database::configure(JournalPlan journal, bool networkFileSystem)
 {
     sqlite3_extended_result_codes(m_db, 1);
     // Double quotes name things only; every text value reaches SQLite in
@@ -362,17 +376,69 @@ void Database::configure()
     sqlite3_create_function_v2(m_db, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, unicodeLower,
                                nullptr, nullptr, nullptr);
     exec(QStringLiteral("PRAGMA case_sensitive_like = ON"));
+    exec(QStringLiteral("PRAGMA cache_size = -32768"));
     // Browsing a large table in description order reads its rows out of key
     // order: keep the pages mapped and cached instead of reading them again.
-    exec(QStringLiteral("PRAGMA cache_size = -32768"));
-    exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
-    if (!m_readOnly) {
+    // Not over a network, where another machine may change them.
+    if (!networkFileSystem)
+        exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
+    switch (journal) {
+    case JournalPlan::Keep:
+        break;
+    case JournalPlan::WriteAheadLog: {
         // Write-ahead logging: readers never wait for a writer and a post
         // costs no disk flush; several programs on one machine share it.
         Statement wal(*this, QStringLiteral("PRAGMA journal_mode = WAL"));
         wal.step();
         exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        break;
     }
+    case JournalPlan::RollbackFromLog:
+        leaveWriteAheadLog();
+        [[fallthrough]];
+    case JournalPlan::Rollback: {
+        // Programs on several machines: a rollback journal and the file
+        // locks of the file system; every commit flushed.
+        Statement rollback(*this, QStringLiteral("PRAGMA journal_mode = DELETE"));
+        rollback.step();
+        exec(QStringLiteral("PRAGMA synchronous = FULL"));
+        break;
+    }
+    }
+}
+
+void Database::leaveWriteAheadLog()
+{
+    // Without the -shm file, which does not work across machines: with
+    // exclusive locking SQLite keeps the log's index in its own memory, and
+    // the change succeeds only when no other program has the catalogue open
+    // (each of them holds a shared lock on the file).
+    exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+    const int wait = m_lockWaitMs;
+    m_lockWaitMs = std::min(wait, 3000);
+    try {
+        Statement change(*this, QStringLiteral("PRAGMA journal_mode = DELETE"));
+        change.step();
+    } catch (const EngineError& e) {
+        m_lockWaitMs = wait;
+        QStringList stack{QStringLiteral("The catalogue is open in another program in a mode that works only while "
+                                         "every program runs on one machine, and it lies on a network drive."),
+                          QStringLiteral("Close Kestrelview on the other workstations and start again: the catalogue "
+                                         "then changes to a mode that works over the network.")};
+        stack << e.errorStack();
+        throw EngineError(stack);
+    }
+    m_lockWaitMs = wait;
+    // Back to normal locking: the exclusive lock goes with the next read.
+    exec(QStringLiteral("PRAGMA locking_mode = NORMAL"));
+    Statement read(*this, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    read.step();
+}
+
+void Database::markSharedOverNetwork(const CatalogueFileState& state)
+{
+    if (!state.sharedOverNetwork)
+        exec(QStringLiteral("PRAGMA user_version = %1").arg(kSharedOverNetworkMark));
 }
 
 void Database::create(const QString& directory)
@@ -576,6 +642,23 @@ std::optional<FieldType> Database::columnType(const QString& column) const
     if (it == m_columnTypes.constEnd())
         return std::nullopt;
     return *it;
+}
+
+QString Database::beginExclusiveUse()
+{
+    if (m_exclusiveTables == 0 && exclusiveUseRefusal) {
+        const QString refusal = exclusiveUseRefusal();
+        if (!refusal.isEmpty())
+            return refusal;
+    }
+    ++m_exclusiveTables;
+    return {};
+}
+
+void Database::endExclusiveUse()
+{
+    if (m_exclusiveTables > 0 && --m_exclusiveTables == 0 && exclusiveUseEnded)
+        exclusiveUseEnded();
 }
 
 void Database::schemaChanged()

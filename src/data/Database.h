@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/CatalogueFiles.h"
 #include "data/CatalogueSchema.h"
 #include "data/EngineError.h"
 #include "data/localsql/LocalSqlAdapter.h"
@@ -101,6 +102,10 @@ public:
     // Opens the catalogue in the directory. Throws EngineError with a clear
     // message when there is none, when the file is no catalogue or damaged,
     // or when it cannot be written although it is opened for writing.
+    // On a network file system the catalogue keeps a rollback journal; one
+    // in a write-ahead log is changed to it, or refused while another
+    // program has it open. A read-only catalogue in a directory that cannot
+    // be written is opened without touching its files.
     // lockWaitMs: how long to wait while another program holds the catalogue
     // locked, here and for later statements.
     static std::unique_ptr<Database> open(const QString& directory, bool readOnly, int lockWaitMs = 60000);
@@ -152,13 +157,23 @@ public:
     void setLockWaitMs(int ms) { m_lockWaitMs = ms; }
     int lockWaitMs() const { return m_lockWaitMs; }
 
-    // Asked before a table is opened for exclusive use: returns why it
-    // cannot be (another program has the catalogue open), or empty text.
+    // Asked before the first table is opened for exclusive use: takes the
+    // catalogue for this program alone, or returns why it cannot (another
+    // program has it open).
     std::function<QString()> exclusiveUseRefusal;
+    // Called when the last table opened for exclusive use has closed.
+    std::function<void()> exclusiveUseEnded;
+
+    // For tables opened exclusively: empty text when this program now has
+    // the catalogue to itself, else why not. Each success is ended once.
+    QString beginExclusiveUse();
+    void endExclusiveUse();
 
 private:
     Database(sqlite3* db, QString directory, bool readOnly);
-    void configure();
+    void configure(JournalPlan journal, bool networkFileSystem);
+    void leaveWriteAheadLog();
+    void markSharedOverNetwork(const CatalogueFileState& state);
     void loadColumnTypes() const;
     TranslatedSql translate(const QString& localSql);
 
@@ -174,6 +189,7 @@ private:
     int m_lockWaitMs = 60000;
     std::vector<std::function<void()>> m_commitActions;
     std::vector<WrittenTables*> m_writeRecorders;
+    int m_exclusiveTables = 0;
     QHash<QString, std::vector<FieldDef>> m_tableFields;
     mutable QHash<QString, FieldType> m_columnTypes;  // upper-cased name -> type
 };

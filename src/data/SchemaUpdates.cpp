@@ -21,6 +21,21 @@ struct UpdateStatement {
     QVariant statement;
 };
 
+// Read inside the level's write transaction: the catalogue's level as it
+// is now, after any program that started at the same time updated it.
+bool levelStillPending(TProgramDataForm& dm, const QString& level)
+{
+    Query& q = dm.SettingsQuery;
+    q.close();
+    q.clearSql();
+    q.addLine(QStringLiteral("Select ProductID From \"Settings.db\""));
+    q.open();
+    const bool pending = !q.isEmpty() && !q.isNull(QStringLiteral("ProductID"))
+                      && readText(q, QStringLiteral("ProductID")) < level;
+    q.close();
+    return pending;
+}
+
 }  // namespace
 
 void setSchemaUpdateEventPump(std::function<void()> pump) { eventPump() = std::move(pump); }
@@ -72,6 +87,13 @@ void RunSchemaUpdates(TProgramDataForm& dm)
         const QString rowLevel = rows[i].level;
         try {
             WriteTransaction levelTransaction(db);
+            if (!levelStillPending(dm, rowLevel)) {
+                // Another program applied it since the level was read.
+                while (i < rows.size() && rows[i].level == rowLevel)
+                    ++i;
+                db.schemaChanged();
+                continue;
+            }
             for (; i < rows.size() && rows[i].level == rowLevel; ++i) {
                 const QVariant& statement = rows[i].statement;
                 if (!statement.isValid() || statement.isNull())

@@ -2,9 +2,12 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace kv::data {
+
+class Database;
 
 // One running program that has the catalogue open.
 struct SessionEntry {
@@ -19,16 +22,28 @@ struct SessionEntry {
 // a lock on its own file while it runs; the lock goes with the process, so
 // an entry whose file is no longer locked belongs to a program that ended or
 // crashed and is not listed (and is swept away).
+//
+// Every program also holds a shared lock on "Sessions/catalogue.lock" while
+// it runs. Exclusive use of the catalogue (maintenance) turns this program's
+// lock into an exclusive one, which succeeds only while no other program
+// holds it; a program that starts meanwhile cannot take its shared lock and
+// is refused.
 class SessionRegistry {
 public:
     // Registers this program in the catalogue directory. A registry that
-    // cannot be written (a read-only catalogue directory) registers nothing.
+    // cannot be written (a read-only catalogue directory) registers nothing;
+    // neither does one refused because another program has exclusive use.
     SessionRegistry(const QString& catalogueDirectory, const QString& userName);
     ~SessionRegistry();
     SessionRegistry(const SessionRegistry&) = delete;
     SessionRegistry& operator=(const SessionRegistry&) = delete;
 
     bool registered() const { return m_fd >= 0; }
+    // Another program had the catalogue in exclusive use when this one
+    // started: it must not open the catalogue.
+    bool refusedForExclusiveUse() const { return m_refusedForExclusiveUse; }
+    // The message for that case, naming who holds it when known.
+    QString exclusiveUseMessage() const;
     void setUserName(const QString& userName);  // after logon
 
     // Every live program with the catalogue open, this one included.
@@ -36,9 +51,21 @@ public:
     // Live programs other than this one.
     int otherSessionCount() const;
 
+    // Takes the catalogue for this program alone: empty text when done,
+    // else why it cannot be (other programs have it open).
+    QString takeExclusiveUse();
+    void endExclusiveUse();
+    // Lets the tables of the database take and end exclusive use through this registry.
+    void attach(Database& db);
+
     static std::vector<SessionEntry> liveSessions(const QString& catalogueDirectory, const QString& ownFile = {});
 
+    // Called between making a new entry's file and locking it (tests sweep
+    // there, as another program may at that moment).
+    static void setEntryCreatedHook(std::function<void()> hook);
+
 private:
+    bool createEntry();
     void write();
 
     QString m_folder;
@@ -46,6 +73,8 @@ private:
     QString m_userName;
     QString m_started;
     int m_fd = -1;
+    int m_useLockFd = -1;
+    bool m_refusedForExclusiveUse = false;
 };
 
 }  // namespace kv::data

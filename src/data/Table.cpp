@@ -294,25 +294,31 @@ void Table::open()
         throw EngineError(QStringLiteral("%1: no catalogue is open.").arg(objectName()));
     if (!m_def)
         throw EngineError(QStringList{QStringLiteral("Table does not exist: %1").arg(m_tableName)});
-    if (m_exclusive && m_db->exclusiveUseRefusal) {
-        const QString refusal = m_db->exclusiveUseRefusal();
+    if (m_exclusive) {
+        const QString refusal = m_db->beginExclusiveUse();
         if (!refusal.isEmpty())
             throw EngineError(QStringList{refusal, QStringLiteral("Table: %1").arg(fileName())});
+        m_holdsExclusive = true;
     }
-    buildColumns();
-    if (!m_detailField.isEmpty())
-        columnIndex(m_detailField);  // an unknown link field is an error now, not later
-    prepareStatements();
-    if (m_master && m_masterAttached) {
-        m_rangeActive = false;
-        DataSet* master = m_master->dataSet();
-        if (master && master->active() && (master->state() != State::Browse || !master->isEmpty()))
-            m_rangeValue = master->fieldValue(m_masterField);
-        else
-            m_rangeValue = QVariant();
-        m_rangeActive = true;
+    try {
+        buildColumns();
+        if (!m_detailField.isEmpty())
+            columnIndex(m_detailField);  // an unknown link field is an error now, not later
+        prepareStatements();
+        if (m_master && m_masterAttached) {
+            m_rangeActive = false;
+            DataSet* master = m_master->dataSet();
+            if (master && master->active() && (master->state() != State::Browse || !master->isEmpty()))
+                m_rangeValue = master->fieldValue(m_masterField);
+            else
+                m_rangeValue = QVariant();
+            m_rangeActive = true;
+        }
+        loadIds();
+    } catch (...) {
+        releaseExclusive();
+        throw;
     }
-    loadIds();
     setState(State::Browse);
     first();
     emit dataSetChanged();
@@ -332,7 +338,16 @@ void Table::close()
     m_original.clear();
     setBofEof(true, true);
     setState(State::Inactive);
+    releaseExclusive();
     emit dataSetChanged();
+}
+
+void Table::releaseExclusive()
+{
+    if (!m_holdsExclusive)
+        return;
+    m_holdsExclusive = false;
+    m_db->endExclusiveUse();
 }
 
 void Table::refresh()

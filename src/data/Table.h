@@ -147,12 +147,14 @@ private:
     QString orderClause() const;
     QString rangeClause() const;
     void finishEdit();
+    void releaseExclusive();
 
     Database* m_db = nullptr;
     QString m_tableName;
     const TableDef* m_def = nullptr;
     bool m_readOnly = false;
     bool m_exclusive = false;
+    bool m_holdsExclusive = false;  // this table holds the catalogue's exclusive use
     QStringList m_indexFields;
     std::vector<int> m_keyColumns;
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -157,6 +158,31 @@ TEST_F(StartupTest, EveryWayTheStartUpStops)
         EXPECT_EQ(steps.last().section(' ', 0, 0).toInt(), c.lastStep) << c.message;
         EXPECT_FALSE(mainLoopRan);
     }
+}
+
+TEST_F(StartupTest, AStartWhileAnotherProgramHoldsTheCatalogueExclusivelyIsTurnedAway)
+{
+    const QString cat = root.filePath("catalogue");
+    kv::data::Database::create(cat);
+    useCatalogue(cat);
+    QProcess holder;
+    holder.start(QStringLiteral(KV_CATALOGUE_USER), {"exclusive", cat, "ann"});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    ASSERT_EQ(holder.readAllStandardOutput().trimmed(), "ready");
+
+    EXPECT_EQ(run({"-S"}), 1);
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_THAT(messages.messages()[0].text.toStdString(),
+                HasSubstr("The catalogue is in exclusive use by another program (ann on "));
+    EXPECT_EQ(messages.messages()[0].kind, MessageKind::Error);
+    EXPECT_EQ(steps.last(), "10 main");  // no table was opened
+    EXPECT_FALSE(mainLoopRan);
+
+    holder.kill();
+    holder.waitForFinished(10000);
+    messages.clear();
+    EXPECT_EQ(run({"-S"}), 0);
+    EXPECT_TRUE(mainLoopRan);
 }
 
 TEST_F(StartupTest, LogonOutcomes)

@@ -128,7 +128,7 @@ TEST_F(DataControlsTest, BoxesTakeNoMoreThanTheirFieldHolds)
     DBEdit edit;
     edit.setDataSource(&dm.PlaceSource);
     edit.setDataField(QStringLiteral("PlaceDescription"));
-    dm.PlaceTable.insert();
+    EXPECT_TRUE(dm.PlaceTable.insert());
     QTest::keyClicks(&edit, QString(60, QLatin1Char('x')));
     ASSERT_TRUE(dm.PlaceTable.post());
     EXPECT_EQ(readText(dm.PlaceTable, "PlaceDescription"), edit.text());

@@ -76,7 +76,7 @@ struct FailingWindow {
 TEST_F(ErrorDisplayTest, AFailedHandlerIsShownItsHalfDoneEditsCancelledAndTheWindowStaysUsable)
 {
     // The user is typing into a category elsewhere: that edit is kept.
-    dm.CategoryTable.insert();
+    EXPECT_TRUE(dm.CategoryTable.insert());
     dm.CategoryTable.setFieldValue(QStringLiteral("CatagoryDescription"), QStringLiteral("Birds"));
     ASSERT_TRUE(dm.CategoryTable.post());
     ASSERT_TRUE(dm.CategoryTable.edit());
@@ -102,7 +102,7 @@ TEST_F(ErrorDisplayTest, AFailedHandlerIsShownItsHalfDoneEditsCancelledAndTheWin
         SCOPED_TRACE(c.name);
         messages.clear();
         FailingWindow w([&] {
-            dm.PlaceTable.insert();
+            EXPECT_TRUE(dm.PlaceTable.insert());
             dm.PlaceTable.setFieldValue(QStringLiteral("PlaceDescription"), QStringLiteral("Half done"));
             c.fail();
         });
@@ -155,7 +155,7 @@ TEST_F(ErrorDisplayTest, AnErrorLeavingAModalWindowIsShownAndTheWindowCountsAsCa
 {
     QDialog dialog;
     ModalHandlerScope modal([&](QObject&) -> int {
-        dm.PlaceTable.insert();
+        EXPECT_TRUE(dm.PlaceTable.insert());
         throw kv::data::EngineError(QStringLiteral("Cannot modify a read-only table."));
     });
     EXPECT_EQ(showModal(dialog), QDialog::Rejected);

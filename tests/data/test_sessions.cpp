@@ -4,6 +4,7 @@
 #include "data/SessionRegistry.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 
 #include <gmock/gmock.h>
@@ -53,6 +54,72 @@ TEST(SessionRegistry, EndingRemovesTheEntry)
         EXPECT_EQ(SessionRegistry::liveSessions(cat.path()).size(), 1u);
     }
     EXPECT_TRUE(SessionRegistry::liveSessions(cat.path()).empty());
+}
+
+TEST(SessionRegistry, AnEntryBeingMadeIsNeverSwept)
+{
+    // Another program lists the programs (and sweeps ended ones) just while
+    // this one makes its entry, before the entry is locked.
+    kv::test::TempCatalogue cat;
+    int sweeps = 0;
+    SessionRegistry::setEntryCreatedHook([&] {
+        SessionRegistry::liveSessions(cat.path());
+        ++sweeps;
+    });
+    SessionRegistry own(cat.path(), QStringLiteral("me"));
+    SessionRegistry::setEntryCreatedHook({});
+    EXPECT_EQ(sweeps, 1);
+    ASSERT_TRUE(own.registered());
+    EXPECT_EQ(users(SessionRegistry::liveSessions(cat.path())), QStringList({"me"}));
+}
+
+TEST(SessionRegistry, AStartWhileAnotherProgramHoldsTheCatalogueExclusivelyIsRefused)
+{
+    kv::test::TempCatalogue cat;
+    QProcess holder;
+    holder.start(QStringLiteral(KV_CATALOGUE_USER), {"exclusive", cat.path(), "ann"});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    ASSERT_EQ(holder.readAllStandardOutput().trimmed(), "ready");
+
+    {
+        SessionRegistry late(cat.path(), QStringLiteral("bob"));
+        EXPECT_TRUE(late.refusedForExclusiveUse());
+        EXPECT_FALSE(late.registered());
+        EXPECT_THAT(late.exclusiveUseMessage().toStdString(), ::testing::HasSubstr("exclusive use"));
+        EXPECT_THAT(late.exclusiveUseMessage().toStdString(), ::testing::HasSubstr("ann on"));
+    }
+    holder.kill();
+    holder.waitForFinished(10000);
+    SessionRegistry after(cat.path(), QStringLiteral("bob"));
+    EXPECT_FALSE(after.refusedForExclusiveUse());
+    EXPECT_TRUE(after.registered());
+}
+
+TEST(SessionRegistry, ExclusiveUseNeedsTheCatalogueAloneAndEndsWithItsLastTable)
+{
+    kv::test::TempCatalogue cat;
+    SessionRegistry own(cat.path(), QStringLiteral("me"));
+    TProgramDataForm dm;
+    dm.setDatabase(cat.open());
+    own.attach(*dm.KestrelviewDatabase());
+    for (Table* t : {&dm.PlaceTable, &dm.RatingTable})
+        t->setExclusive(true);
+
+    // Refused while another program has the catalogue open.
+    QProcess other;
+    other.start(QStringLiteral(KV_HOLD_SESSION), {cat.path(), QStringLiteral("ann")});
+    ASSERT_TRUE(other.waitForReadyRead(10000));
+    EXPECT_THROW(dm.PlaceTable.open(), EngineError);
+    other.kill();
+    other.waitForFinished(10000);
+
+    dm.PlaceTable.open();
+    dm.RatingTable.open();
+    EXPECT_TRUE(SessionRegistry(cat.path(), "late").refusedForExclusiveUse());
+    dm.PlaceTable.close();
+    EXPECT_TRUE(SessionRegistry(cat.path(), "late").refusedForExclusiveUse()) << "one exclusive table is still open";
+    dm.RatingTable.close();
+    EXPECT_FALSE(SessionRegistry(cat.path(), "late").refusedForExclusiveUse());
 }
 
 TEST(OpenCatalogue, TablesOpenInOrderAndAFailureStopsThere)

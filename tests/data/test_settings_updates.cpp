@@ -6,6 +6,8 @@
 #include "data/SystemInfo.h"
 
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 
 #include <gmock/gmock.h>
 
@@ -229,6 +231,42 @@ TEST_F(SchemaUpdatesTest, AStatementTheAdapterCannotReadStopsWithItsText)
     } catch (const EngineError& e) {
         EXPECT_THAT(e.message().toStdString(), ::testing::HasSubstr("Frobnicate the catalogue"));
     }
+}
+
+TEST_F(SchemaUpdatesTest, TwoProgramsStartingTogetherApplyEachLevelOnce)
+{
+    setLevel("047100-03-18");
+    addUpdate("047100-03-19", 1, "Insert Into \"Place.db\" (PlaceDescription) Values (\"19\")");
+    addUpdate("047100-03-19", 2, "ALTER TABLE \"Place.db\" ADD PlaceCountry CHAR(40)");
+    addUpdate("047100-03-19", 3, "Update \"Settings.db\" Set ProductID = \"047100-03-19\"");
+    addUpdate("047100-03-20", 1, "Insert Into \"Place.db\" (PlaceDescription) Values (\"20\")");
+    addUpdate("047100-03-20", 2, "Update \"Settings.db\" Set ProductID = \"047100-03-20\"");
+
+    // Both wait for the go file, then open: each pauses between statements,
+    // so the second reads the old level while the first is still updating.
+    QTemporaryDir gate;
+    const QString go = gate.filePath("go");
+    QProcess a, b;
+    for (QProcess* p : {&a, &b}) {
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(QStringLiteral(KV_CATALOGUE_USER), {"update", cat.path(), go});
+        ASSERT_TRUE(p->waitForStarted(10000));
+    }
+    QFile(go).open(QIODevice::WriteOnly);
+    for (QProcess* p : {&a, &b}) {
+        ASSERT_TRUE(p->waitForFinished(30000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardOutput().toStdString();
+    }
+    EXPECT_EQ(places(), QStringList({"19", "20"}));
+    auto db = cat.open(true);
+    Statement level(*db, "SELECT \"ProductID\" FROM \"Settings\"");
+    ASSERT_TRUE(level.step());
+    EXPECT_EQ(level.column(0).toString(), "047100-03-20");
+    int countries = 0;
+    for (const FieldDef& f : db->tableFields("Place"))
+        countries += f.name == "PlaceCountry";
+    EXPECT_EQ(countries, 1);
 }
 
 TEST_F(SchemaUpdatesTest, ReadOnlyCatalogueIsNeverUpdated)

@@ -207,7 +207,7 @@ TEST_F(SecurityTest, DeleteAsksWithTheStopIconAndCloseAsksToSave)
 TEST_F(SecurityTest, ReadOnlyCatalogueLeavesNothingToChange)
 {
     addProfile("Family", {"CanAddPlace"});
-    dm.UserSettingsTable.insert();
+    EXPECT_TRUE(dm.UserSettingsTable.insert());
     dm.UserSettingsTable.setFieldValue("LoginName", "ann");
     dm.UserSettingsTable.setFieldValue("SecurityID", 2);
     ASSERT_TRUE(dm.UserSettingsTable.post());

@@ -53,7 +53,7 @@ struct CloseCase {
 
 void addUser(TProgramDataForm& dm, const char* login, const char* password)
 {
-    dm.UserSettingsTable.insert();
+    EXPECT_TRUE(dm.UserSettingsTable.insert());
     dm.UserSettingsTable.setFieldValue("LoginName", login);
     dm.UserSettingsTable.setFieldValue("UserPassword", password);
     dm.UserSettingsTable.setFieldValue("SecurityID", 2);
@@ -77,7 +77,7 @@ const CloseCase kCases[] = {
      .open =
          [](TProgramDataForm& dm, const QString&) {
              kv::data::LoginData().SecurityID = 1;
-             dm.SecurityTable.insert();
+             EXPECT_TRUE(dm.SecurityTable.insert());
              dm.SecurityTable.setFieldValue("SecurityDescription", "Family");
              EXPECT_TRUE(dm.SecurityTable.post());
              auto form = std::make_unique<kv::security::TSecurityForm>(dm);
