@@ -159,7 +159,10 @@ struct RatingCase {
     QStringList defaultRating;
     int visible;     // pictures the logged-on user sees, in the picture table and by a search
     int nullRating;  // pictures with no rating
+    qint64 shownRating;  // of the picture the picture table is on afterwards
 };
+
+void PrintTo(const RatingCase& c, std::ostream* os) { *os << c.name; }
 
 class RatingMoveTest : public MoveReferenceTest, public ::testing::WithParamInterface<RatingCase> {};
 
@@ -168,6 +171,7 @@ TEST_P(RatingMoveTest, ChangesPicturesListsAndTheDefaultTogether)
     const RatingCase& c = GetParam();
     addCatalogueRows();
     ASSERT_EQ(visiblePictures(), 4);
+    dm.PictureInfoTable.first();  // a Family picture
 
     const int result = deleteThroughEditor(EditorKind::Rating, r1, [&](TMoveReferenceForm& form) {
         EXPECT_EQ(listed(form), QStringList({"Friends", "Private"}));  // the going row is left out
@@ -199,6 +203,7 @@ TEST_P(RatingMoveTest, ChangesPicturesListsAndTheDefaultTogether)
     EXPECT_EQ(kv::data::SystemInfo().DefaultRatingID, c.move ? r2 : -1);
     // The logged-on user sees the moved pictures at once; cleared pictures
     // no search finds.
+    EXPECT_EQ(readInteger(dm.PictureInfoTable, "RatingID"), c.shownRating);
     EXPECT_EQ(visiblePictures(), c.visible);
     kv::search::FindPicturesWithAttribute(dm, "PlaceID", 1);
     EXPECT_EQ(dm.SearchResult.items().size(), c.visible);
@@ -207,8 +212,200 @@ TEST_P(RatingMoveTest, ChangesPicturesListsAndTheDefaultTogether)
 INSTANTIATE_TEST_SUITE_P(
     MoveOrDelete, RatingMoveTest,
     ::testing::Values(
-        RatingCase{"Move", true, {"Are you sure you want to move this Rating?", "Rating Moved."}, {"2", "3"}, {"2"}, {"2"}, 5, 0},
-        RatingCase{"Delete", false, {"Are you sure you want to delete this Rating?", "Rating Deleted."}, {"3"}, {"2"}, {"Null"}, 1, 3}),
+        RatingCase{"Move", true, {"Are you sure you want to move this Rating?", "Rating Moved."}, {"2", "3"}, {"2"}, {"2"}, 5, 0, 2},
+        RatingCase{"Delete", false, {"Are you sure you want to delete this Rating?", "Rating Deleted."}, {"3"}, {"2"}, {"Null"}, 1, 3, 3}),
     [](const ::testing::TestParamInfo<RatingCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MoveReferenceTest, MovingOrDeletingAGroupChangesItsPersonsAndTheShownPerson)
+{
+    addCatalogueRows();
+    const struct {
+        const char* name;
+        std::function<qint64()> going;
+        std::function<qint64()> target;  // -1: "Delete"
+        QStringList texts;
+        QString annGroup;
+    } cases[] = {
+        {"move g1 to g2", [&] { return g1; }, [&] { return g2; },
+         {"Are You Sure You Want To Delete This Person Group?", "Are you sure you want to move this group?", "Group Moved."},
+         "2"},
+        {"delete g2", [&] { return g2; }, [] { return qint64(-1); },
+         {"Are You Sure You Want To Delete This Person Group?", "Are you sure you want to delete this group?", "Group Deleted."},
+         "Null"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        ASSERT_TRUE(dm.PersonTable.locate("PersonID", annId));  // the person window shows Ann
+        const qint64 going = c.going();
+        const int result = deleteThroughEditor(EditorKind::PersonGroup, going, [&](TMoveReferenceForm& form) {
+            messages.addAnswer(MessageAnswer::Yes);
+            if (c.target() < 0) {
+                form.deleteButton()->click();
+            } else {
+                choose(form, c.target());
+                form.moveButton()->click();
+            }
+        });
+        EXPECT_EQ(result, QDialog::Accepted);
+        EXPECT_EQ(messages.texts(), c.texts);
+        EXPECT_TRUE(column("Select PersonID From \"Person.db\" Where GroupType = " + id(going)).isEmpty());
+        EXPECT_EQ(column("Select GroupType From \"Person.db\""), QStringList(3, c.annGroup));
+        EXPECT_FALSE(dm.PersonGroupTable.locate("PersonGroupID", going));
+        // Read again without moving the cursor: the person table was refreshed.
+        EXPECT_EQ(dm.PersonTable.isNull("GroupType") ? QStringLiteral("Null")
+                                                      : QString::number(readInteger(dm.PersonTable, "GroupType")),
+                  c.annGroup);
+    }
+}
+
+// Closing, Escape again and again, "Move" with nothing chosen and No to
+// either question: the window stays and the catalogue is as it was.
+TEST_F(MoveReferenceTest, NothingChangesAndTheWindowStaysUntilAnActionIsDone)
+{
+    addCatalogueRows();
+    const struct {
+        ReassignKind kind;
+        std::function<qint64()> going;
+        std::function<qint64()> target;
+        QStringList texts;
+    } cases[] = {
+        {ReassignKind::Rating, [&] { return r1; }, [&] { return r2; },
+         {"You have not selected a new rating code!", "Are you sure you want to delete this Rating?",
+          "Are you sure you want to move this Rating?"}},
+        {ReassignKind::PersonGroup, [&] { return g1; }, [&] { return g2; },
+         {"You have not selected a new group code!", "Are you sure you want to delete this group?",
+          "Are you sure you want to move this group?"}},
+    };
+    const QStringList before = dump();
+    for (const auto& c : cases) {
+        const ReassignFamily& family = reassignFamily(c.kind);
+        SCOPED_TRACE(family.caption.toStdString());
+        messages.clear();
+        TMoveReferenceForm form(family, dm, c.going());
+        form.show();
+        EXPECT_EQ(form.windowTitle(), family.caption);
+        form.moveButton()->click();
+        messages.addAnswer(MessageAnswer::No);
+        form.deleteButton()->click();
+        choose(form, c.target());
+        messages.addAnswer(MessageAnswer::No);
+        form.moveButton()->click();
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(&form, Qt::Key_Escape);
+        form.close();  // the close box
+        QStringList expected = c.texts;
+        for (int i = 0; i < 4; ++i)
+            expected << family.closingText;
+        EXPECT_EQ(messages.texts(), expected);
+        EXPECT_EQ(messages.messages().first().kind, MessageKind::Error);
+        EXPECT_EQ(messages.messages().last().kind, MessageKind::Error);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_FALSE(form.closed());
+        EXPECT_EQ(dump(), before);
+    }
+    EXPECT_EQ(reassignFamily(ReassignKind::Rating).closingText,
+              "Please Either Move The Rating Or Delete The Rating By Clicking On The \"Move\" or \"Delete\" Button!");
+    EXPECT_EQ(reassignFamily(ReassignKind::PersonGroup).closingText,
+              "Please Either Move The Group Or Delete The Group By Clicking on the \"Move\" or \"Delete\" Button!");
+}
+
+TEST_F(MoveReferenceTest, AnotherWorkstationHoldingTheLockChangesNothingAndLetsTheWindowClose)
+{
+    addCatalogueRows();
+    dm.KestrelviewDatabase()->setLockWaitMs(200);
+    QProcess holder;
+    holder.start(QStringLiteral(KV_CATALOGUE_USER), {"lock", m.catalogue.path()});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    ASSERT_EQ(holder.readAllStandardOutput().trimmed(), "ready");
+    const QStringList before = dump();
+    bool closedAfterFailure = false;
+    const int result = deleteThroughEditor(EditorKind::Rating, r1, [&](TMoveReferenceForm& form) {
+        choose(form, r2);
+        messages.addAnswer(MessageAnswer::Yes);
+        form.moveButton()->click();
+        EXPECT_FALSE(form.closed());
+        form.reject();  // Escape: no longer refused
+        closedAfterFailure = form.closed();
+    });
+    holder.kill();
+    holder.waitForFinished(10000);
+
+    EXPECT_TRUE(closedAfterFailure);
+    EXPECT_EQ(result, QDialog::Rejected);
+    ASSERT_EQ(messages.messages().size(), 3) << messages.texts().join('|').toStdString();
+    EXPECT_EQ(messages.messages()[2].kind, MessageKind::Error);
+    EXPECT_THAT(messages.texts()[2].toStdString(), ::testing::HasSubstr("locked"));
+    EXPECT_EQ(dump(), before);
+    EXPECT_TRUE(dm.RatingTable.locate("RatingID", r1));  // still in the editor
+    EXPECT_EQ(dm.RatingTable.recordCount(), 3);
+    EXPECT_EQ(kv::data::SystemInfo().DefaultRatingID, r1);
+}
+
+TEST_F(MoveReferenceTest, RowsAnotherWorkstationDeletedMeanwhile)
+{
+    addCatalogueRows();
+    auto other = m.catalogue.open();
+    {
+        // The row chosen to move to is gone: refused, nothing changed.
+        TMoveRatingForm form(dm, r1);
+        other->exec(QStringLiteral("DELETE FROM \"Rating\" WHERE \"RatingID\" = %1").arg(r2));
+        const QStringList before = dump();
+        choose(form, r2);
+        messages.addAnswer(MessageAnswer::Yes);
+        form.moveButton()->click();
+        EXPECT_EQ(messages.texts(), QStringList({"Are you sure you want to move this Rating?",
+                                                 "Record was deleted by another user.\rTable: Rating.db"}))
+            << messages.texts().join("|").toStdString();
+        EXPECT_EQ(dump(), before);
+        EXPECT_EQ(listed(form), QStringList({"Private"}));
+        form.reject();
+        EXPECT_TRUE(form.closed());
+    }
+    {
+        // The going row itself is gone: its references are cleared all the same.
+        messages.clear();
+        TMoveRatingForm form(dm, r1);
+        other->exec(QStringLiteral("DELETE FROM \"Rating\" WHERE \"RatingID\" = %1").arg(r1));
+        messages.addAnswer(MessageAnswer::Yes);
+        form.deleteButton()->click();
+        EXPECT_EQ(messages.texts(), QStringList({"Are you sure you want to delete this Rating?", "Rating Deleted."}));
+        EXPECT_TRUE(form.closed());
+        EXPECT_TRUE(column("Select PictureID From \"PictureInfo.db\" Where RatingID = " + id(r1)).isEmpty());
+        EXPECT_TRUE(column("Select UserID From \"RatingList.db\" Where RatingID = " + id(r1)).isEmpty());
+    }
+}
+
+// The last row: the list is empty, only "Delete" works; nothing refers to it.
+TEST_F(MoveReferenceTest, TheLastRowCanOnlyBeDeleted)
+{
+    const struct {
+        EditorKind kind;
+        const char* descriptionField;
+        QStringList texts;
+    } cases[] = {
+        {EditorKind::Rating, "RatingDescription",
+         {"Are you sure you want to delete this Rating?", "You have not selected a new rating code!",
+          "Are you sure you want to delete this Rating?", "Rating Deleted."}},
+        {EditorKind::PersonGroup, "PersonGroupDescription",
+         {"Are You Sure You Want To Delete This Person Group?", "You have not selected a new group code!",
+          "Are you sure you want to delete this group?", "Group Deleted."}},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        Table& t = c.kind == EditorKind::Rating ? dm.RatingTable : dm.PersonGroupTable;
+        const qint64 only = add(t, {{c.descriptionField, "Only"}});
+        const int result = deleteThroughEditor(c.kind, only, [&](TMoveReferenceForm& form) {
+            EXPECT_EQ(form.moveTo()->count(), 0);
+            form.moveButton()->click();
+            EXPECT_FALSE(form.closed());
+            messages.addAnswer(MessageAnswer::Yes);
+            form.deleteButton()->click();
+        });
+        EXPECT_EQ(result, QDialog::Accepted) << c.descriptionField;
+        EXPECT_EQ(messages.texts(), c.texts);
+        EXPECT_TRUE(t.isEmpty()) << c.descriptionField;
+    }
+}
 
 }  // namespace
