@@ -27,6 +27,7 @@ using kv::common::MessageAnswer;
 using kv::common::MessageKind;
 using kv::data::readInteger;
 using kv::data::Table;
+using kv::test::addRow;
 
 namespace {
 
@@ -46,33 +47,24 @@ protected:
         kv::data::LoginData().UserID = 1;
     }
 
-    qint64 add(Table& t, std::initializer_list<std::pair<const char*, QVariant>> values)
-    {
-        EXPECT_TRUE(t.insert());
-        for (const auto& [field, value] : values)
-            t.setFieldValue(field, value);
-        EXPECT_TRUE(t.post());
-        return readInteger(t, t.fieldNames().first());
-    }
-
     void addCatalogueRows()
     {
-        r1 = add(dm.RatingTable, {{"RatingDescription", "Family"}});
-        r2 = add(dm.RatingTable, {{"RatingDescription", "Friends"}});
-        r3 = add(dm.RatingTable, {{"RatingDescription", "Private"}});
+        r1 = addRow(dm.RatingTable, {{"RatingDescription", "Family"}});
+        r2 = addRow(dm.RatingTable, {{"RatingDescription", "Friends"}});
+        r3 = addRow(dm.RatingTable, {{"RatingDescription", "Private"}});
         for (const auto& [user, rating] : {std::pair{1, r1}, {1, r3}, {2, r1}, {2, r2}})
-            add(dm.RatingListTable, {{"UserID", user}, {"RatingID", rating}});
+            addRow(dm.RatingListTable, {{"UserID", user}, {"RatingID", rating}});
         for (const qint64 rating : {r1, r1, r1, r2, r3})
-            add(dm.PictureInfoTable, {{"PictureDescription", "p"}, {"RatingID", rating}, {"PlaceID", 1}});
+            addRow(dm.PictureInfoTable, {{"PictureDescription", "p"}, {"RatingID", rating}, {"PlaceID", 1}});
         ASSERT_TRUE(dm.SettingsTable.edit());
         dm.SettingsTable.setFieldValue("DefaultRatingID", r1);
         ASSERT_TRUE(dm.SettingsTable.post());
         kv::data::SystemInfo().DefaultRatingID = r1;
-        g1 = add(dm.PersonGroupTable, {{"PersonGroupDescription", "Family"}});
-        g2 = add(dm.PersonGroupTable, {{"PersonGroupDescription", "School"}});
-        annId = add(dm.PersonTable, {{"PersonDescription", "Ann"}, {"GroupType", g1}});
-        add(dm.PersonTable, {{"PersonDescription", "Bob"}, {"GroupType", g1}});
-        add(dm.PersonTable, {{"PersonDescription", "Cy"}, {"GroupType", g2}});
+        g1 = addRow(dm.PersonGroupTable, {{"PersonGroupDescription", "Family"}});
+        g2 = addRow(dm.PersonGroupTable, {{"PersonGroupDescription", "School"}});
+        annId = addRow(dm.PersonTable, {{"PersonDescription", "Ann"}, {"GroupType", g1}});
+        addRow(dm.PersonTable, {{"PersonDescription", "Bob"}, {"GroupType", g1}});
+        addRow(dm.PersonTable, {{"PersonDescription", "Cy"}, {"GroupType", g2}});
         dm.LoadPermittedRatings();
         dm.PictureInfoTable.setFiltered(true);
     }
@@ -394,7 +386,7 @@ TEST_F(MoveReferenceTest, TheLastRowCanOnlyBeDeleted)
     for (const auto& c : cases) {
         messages.clear();
         Table& t = c.kind == EditorKind::Rating ? dm.RatingTable : dm.PersonGroupTable;
-        const qint64 only = add(t, {{c.descriptionField, "Only"}});
+        const qint64 only = addRow(t, {{c.descriptionField, "Only"}});
         const int result = deleteThroughEditor(c.kind, only, [&](TMoveReferenceForm& form) {
             EXPECT_EQ(form.moveTo()->count(), 0);
             form.moveButton()->click();
