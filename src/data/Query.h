@@ -69,4 +69,24 @@ private:
     int m_pos = -1;
 };
 
+// Closes and unprepares the query when the operation ends, also after an
+// engine error, so no rows are held and the next user starts clean.
+class QueryScope {
+public:
+    explicit QueryScope(Query& query)
+        : m_query(query)
+    {
+    }
+    ~QueryScope()
+    {
+        m_query.close();
+        m_query.unprepare();
+    }
+    QueryScope(const QueryScope&) = delete;
+    QueryScope& operator=(const QueryScope&) = delete;
+
+private:
+    Query& m_query;
+};
+
 }  // namespace kv::data
