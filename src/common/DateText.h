@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QTime>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -78,6 +79,14 @@ QString FullYear(const QString& twoDigitYear);
 
 // The program's short date text, "mm/dd/yyyy".
 QString ShortDateText(const QDate& date);
+
+// The program's long time text, "h:mm:ss AM" (12-hour clock).
+QString LongTimeText(const QTime& time);
+
+// Desktop dates count days since 12/30/1899, the time of day as the
+// fraction. The day of a desktop date (its whole part) and back.
+QDate DesktopDate(double days);
+double DesktopDays(const QDate& date);
 
 // Reads a short date text: month and day of one or two digits, a year of two
 // digits (widened with FullYear) or four, separated by "/", blanks around

@@ -9,31 +9,12 @@ namespace kv::search {
 
 using data::IdList;
 using data::Query;
+using data::QueryScope;
 using data::TProgramDataForm;
 
 namespace {
 
 const QString kSearching = QStringLiteral("Please Wait: Searching Database!");
-
-// Closes and unprepares the query when the operation ends, also after an
-// engine error, so no rows are held and the next user starts clean.
-class QueryScope {
-public:
-    explicit QueryScope(Query& query)
-        : m_query(query)
-    {
-    }
-    ~QueryScope()
-    {
-        m_query.close();
-        m_query.unprepare();
-    }
-    QueryScope(const QueryScope&) = delete;
-    QueryScope& operator=(const QueryScope&) = delete;
-
-private:
-    Query& m_query;
-};
 
 // Gives the query its lines (closed and cleared before), prepares and opens it.
 void openLines(Query& query, const QStringList& lines)
