@@ -40,14 +40,13 @@ qint64 storedRowSize(qint64 width, int bits) { return ((width * bits + 31) / 32)
 constexpr qint64 kMaxConvertedPixels = qint64(1) << 25;
 
 // Other kinds, through Qt's reader, refused beyond the limit before the
-// reader allocates anything.
+// reader allocates anything, whatever allocation limit the reader has.
 bool decodeConverted(const QByteArray& data, QImage& image)
 {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
-    reader.setAllocationLimit(static_cast<int>((kMaxConvertedPixels * 4) >> 20));
     const QSize size = reader.size();
     if (!size.isValid() || qint64(size.width()) * size.height() > kMaxConvertedPixels)
         return false;
