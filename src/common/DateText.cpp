@@ -184,8 +184,6 @@ bool IsValidDate(quint16 year, quint16 month, quint16 day)
 
 QString FullYear(const QString& twoDigitYear)
 {
-    if (twoDigitYear.isEmpty())
-        return {};
     const bool before50 = QStringView(twoDigitYear).left(2).compare(u"50", Qt::CaseSensitive) < 0;
     return (before50 ? QStringLiteral("20") : QStringLiteral("19")) + twoDigitYear;
 }

@@ -74,7 +74,8 @@ bool IsValidDate(quint16 year, quint16 month, quint16 day);
 
 // The two-digit-year rule: "00"-"49" give 2000-2049, "50"-"99" 1950-1999.
 // The first two characters are compared with "50" as text; what comes before
-// it gets "20" in front, anything else "19". An empty text stays empty.
+// it gets "20" in front, anything else "19". An empty text comes before
+// "50", so a missing year reads as "20".
 QString FullYear(const QString& twoDigitYear);
 
 // The program's short date text, "mm/dd/yyyy".

@@ -1,9 +1,12 @@
 #include "search/QueryBuilder.h"
 
 #include "common/TextHelpers.h"
+#include "data/EngineError.h"
 #include "data/FieldValue.h"
 #include "data/ProgramDataForm.h"
 #include "data/StatusNotice.h"
+#include "data/localsql/LocalSqlAdapter.h"
+#include "data/localsql/LocalSqlTokenizer.h"
 
 namespace kv::search {
 
@@ -78,6 +81,19 @@ QString restrictionLine(const TProgramDataForm& dm)
 
 const QString kPictureId = QStringLiteral("PictureID");
 
+// The condition lines must nest within themselves: a ")" closing more than
+// they opened would end the pair that encloses them, and an "Or" after it
+// would reach past the rating restriction. Refused like any statement the
+// engine cannot read.
+void requireNestedConditions(const QStringList& conditions)
+{
+    try {
+        data::localsql::tokenizeLocalSql(conditions.join(QLatin1Char('\n')));
+    } catch (const data::LocalSqlError& e) {
+        throw data::EngineError(QStringList{QString::fromUtf8(e.what())});
+    }
+}
+
 }  // namespace
 
 QString RatingRestriction(const TProgramDataForm& dm)
@@ -110,6 +126,8 @@ bool FindPicturesByValue(TProgramDataForm& dm, const QString& field, const QStri
 bool FindPicturesByConditions(TProgramDataForm& dm, const QStringList& conditions, const QString& orderBy)
 {
     data::StatusNotice notice(kSearching);
+    dm.SearchResult.clear();
+    requireNestedConditions(conditions);
     // A DISTINCT query must select its sort columns: the order without its
     // directions.
     QString sortColumns = orderBy;
@@ -132,9 +150,12 @@ bool FindPicturesByConditions(TProgramDataForm& dm, const QStringList& condition
         QStringLiteral("LEFT OUTER JOIN \"Album.db\" A"),
         QStringLiteral("ON (AL.AlbumID = A.AlbumID)"),
         QStringLiteral("Where"),
+        QStringLiteral("("),
     };
+    // Enclosed as a whole, so that an "Or" among the conditions cannot leave
+    // a picture outside the rating restriction.
     lines += conditions;
-    lines << restrictionLine(dm) << QStringLiteral("Order By ") + orderBy;
+    lines << QStringLiteral(")") << restrictionLine(dm) << QStringLiteral("Order By ") + orderBy;
     // A picture with several people or albums can come back on several rows
     // when a sort column comes from those joins; it keeps its first place.
     return fillSearchResult(dm, lines, kPictureId, Duplicates::Skip) > 0;
