@@ -51,6 +51,11 @@ public:
         if (m_progress)
             m_progress->step();
     }
+    void pulse()
+    {
+        if (m_progress)
+            m_progress->pulse();
+    }
 
 private:
     MoveProgress* m_progress;
@@ -153,9 +158,11 @@ LocationMoveResult MoveLocationFiles(data::TProgramDataForm& dm, const QString& 
     // Nothing is ever replaced: another file of a location file's name in
     // the new directory stops the move before it starts.
     QStringList clashes;
-    for (const LocationFile& f : pictures.files)
+    for (const LocationFile& f : pictures.files) {
+        shown.pulse();
         if (nameTaken(target + f.name) && !common::SameFileOrDirectory(source + f.name, target + f.name))
             clashes << f.name;
+    }
     if (!clashes.isEmpty())
         return refuse(QStringLiteral("Error: These Files Already Exist In ") + target +
                       QStringLiteral(" And Would Be Replaced. Nothing Was Moved.\r") + listed(clashes));
@@ -166,6 +173,7 @@ LocationMoveResult MoveLocationFiles(data::TProgramDataForm& dm, const QString& 
     for (LocationFile& f : pictures.files) {
         if (ignoring)
             break;
+        shown.pulse();
         const QString path = source + f.name;
         while (!common::AbsoluteFileExists(path)) {
             const common::MessageAnswer answer = common::askAbortRetryIgnore(common::FormatMessage(

@@ -20,6 +20,7 @@ public:
     virtual ~MoveProgress() = default;
     virtual void begin(int rows) = 0;  // gauge 0..rows
     virtual void step() = 0;           // one picture row done
+    virtual void pulse() {}            // a file looked at before the moving starts
     virtual void end() = 0;
 };
 

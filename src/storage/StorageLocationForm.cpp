@@ -57,7 +57,11 @@ public:
         if (!m_window || !m_window->get())
             return;
         (*m_window)->stepProgress();
-        if (m_sinceRefresh.elapsed() >= 50) {
+        pulse();
+    }
+    void pulse() override
+    {
+        if (m_window && m_window->get() && m_sinceRefresh.elapsed() >= 50) {
             (*m_window)->refresh();
             m_sinceRefresh.restart();
         }
