@@ -3,6 +3,7 @@
 // file under another spelling, names already taken, and refused input.
 #include "common/FileOperations.h"
 #include "common/FileTransfer.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,21 +17,10 @@
 
 using namespace kv::common;
 
+using kv::test::readFile;
+using kv::test::writeFile;
+
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Installs a first rename that fails with the given errno (or the system's
 // when none) for the life of the scope.

@@ -1,6 +1,7 @@
 // The media type field rules and the move of a storage location's files, on
 // a real catalogue and real directories, with scripted messages.
 #include "support/TempCatalogue.h"
+#include "support/TestFiles.h"
 
 #include "common/FileTransfer.h"
 #include "common/MessageService.h"
@@ -26,21 +27,10 @@ using kv::data::readInteger;
 using kv::data::readText;
 using Outcome = LocationMoveResult::Outcome;
 
+using kv::test::readFile;
+using kv::test::writeFile;
+
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList filesIn(const QString& directory)
 {
