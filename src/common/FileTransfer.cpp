@@ -32,10 +32,17 @@ int systemRename(const QByteArray& from, const QByteArray& to, bool replace)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
-    if (::link(from.constData(), to.constData()) != 0)
-        return errno == EPERM || errno == ENOTSUP ? EXDEV : errno;
-    ::unlink(from.constData());
-    return 0;
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EMLINK)
+        return errno;
+    // Neither here (some removable media): look, then rename.
+    struct stat taken {};
+    if (::lstat(to.constData(), &taken) == 0)
+        return EEXIST;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
 RenameFunction& renameFunction()
