@@ -1,6 +1,7 @@
 #include "common/FileCopy.h"
 
 #include "common/FileOperations.h"
+#include "common/FileTransfer.h"
 #include "common/MessageService.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -21,40 +21,6 @@ void processPendingEvents()
 {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
-}
-
-// Streams source into a new file that replaces destination only once it is
-// complete. The copy then takes the source's last-write time and permissions.
-bool copyContents(const QFileInfo& source, const QString& destination)
-{
-    if (!source.isFile())
-        return false;
-    QFile in(source.absoluteFilePath());
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile out(destination);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    constexpr qint64 kChunk = qint64(1) << 20;
-    QByteArray buffer(kChunk, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(buffer.data(), kChunk);
-        if (got < 0)
-            return false;  // out is discarded, destination untouched
-        if (got == 0)
-            break;
-        if (out.write(buffer.constData(), got) != got)
-            return false;
-    }
-    if (!out.commit())
-        return false;
-    QFile copy(destination);
-    if (copy.open(QIODevice::Append)) {
-        copy.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
-        copy.close();
-    }
-    QFile::setPermissions(destination, StoredPermissions(source.absoluteFilePath()));
-    return true;
 }
 
 void walkTree(const QString& sourceDirectory, const QStringList& masks, const QString& destinationDirectory,
@@ -127,7 +93,11 @@ CopyOutcome CopyOneFile(const QString& sourcePath, const QString& destinationDir
         gauge->step();
     processPendingEvents();
 
-    if (copyContents(source, destination))
+    // Relative names count from the current directory here, as they always did.
+    const QString absoluteDirectory = directory.isEmpty() ? QString() : QFileInfo(directory).absoluteFilePath();
+    const TransferResult copied = TransferFile(source.absoluteFilePath(), absoluteDirectory, destinationName,
+                                               TransferMode::Copy, OverwritePolicy::Replace);
+    if (copied.done() || copied.outcome == TransferOutcome::SameFile)
         return CopyOutcome::Copied;
     if (showErrors)
         showError(QStringLiteral("Error Copying File: ") + sourcePath, QStringLiteral("Error"));

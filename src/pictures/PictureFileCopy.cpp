@@ -1,7 +1,7 @@
 #include "pictures/PictureFileCopy.h"
 
-#include "common/FileCopy.h"
 #include "common/FileOperations.h"
+#include "common/FileTransfer.h"
 #include "common/MessageService.h"
 #include "common/TextHelpers.h"
 #include "data/DataSet.h"
@@ -9,6 +9,7 @@
 #include "data/Query.h"
 #include "pictures/ImageFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -42,16 +43,10 @@ PictureLocation readLocation(data::TProgramDataForm& dm, qint64 pictureId)
     return location;
 }
 
-bool sameFile(const QString& a, const QString& b)
-{
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
-}
-
 }  // namespace
 
 int CopyPictureFile(data::TProgramDataForm& dm, const QString& pictureId, const QString& destinationDirectory,
-                    bool applyRotation, bool shrink, int largestSide)
+                    bool applyRotation, bool shrink, int largestSide, common::TransferResult* transfer)
 {
     bool isNumber = false;
     const qint64 id = pictureId.trimmed().toLongLong(&isNumber);
@@ -62,7 +57,7 @@ int CopyPictureFile(data::TProgramDataForm& dm, const QString& pictureId, const 
         return kCopyNoFile;
 
     const QString source = location.directory + location.fileName;
-    while (!common::FileExistsOnReadyDrive(source)) {
+    while (!common::AbsoluteFileExists(source)) {
         const common::MessageAnswer answer = common::askAbortRetryIgnore(common::FormatMessage(
             QStringLiteral("Error: Cannot Find File: %s% Please Insert Disc labeled: %s%"),
             source + QLatin1Char('\t') + location.discLabel));
@@ -76,18 +71,22 @@ int CopyPictureFile(data::TProgramDataForm& dm, const QString& pictureId, const 
     if (directory.isEmpty())
         return kCopyDone;
     const QString copy = directory + location.fileName;
-    if (QFileInfo::exists(copy)) {
-        // Copying a file onto itself would first remove the only copy.
-        if (sameFile(source, copy))
-            return kCopyDone;
-        if (!common::askDestructive(common::FormatMessage(
-                QStringLiteral("Error: The file: %s% already exists in the directory: %s% do you wish to overwrite it?"),
-                location.fileName + QLatin1Char('\t') + directory)))
-            return kCopyDone;
-        // The old file is replaced only by a complete copy (CopyOneFile),
-        // never removed before it.
-    }
-    if (common::CopyOneFile(source, directory, location.fileName) != common::CopyOutcome::Copied)
+    if (!QDir::isRelativePath(directory))
+        QDir().mkpath(directory);
+    // The picture's own file is never its own copy (SameFile), and an other
+    // file of the name is replaced only when the user says so, and only by a
+    // complete copy.
+    common::TransferResult copied = common::TransferFile(source, directory, location.fileName,
+                                                         common::TransferMode::Copy, common::OverwritePolicy::Never);
+    if (copied.outcome == common::TransferOutcome::Exists &&
+        common::askDestructive(common::FormatMessage(
+            QStringLiteral("Error: The file: %s% already exists in the directory: %s% do you wish to overwrite it?"),
+            location.fileName + QLatin1Char('\t') + directory)))
+        copied = common::TransferFile(source, directory, location.fileName, common::TransferMode::Copy,
+                                      common::OverwritePolicy::Replace);
+    if (transfer)
+        *transfer = copied;
+    if (!copied.done())
         return kCopyDone;
 
     const int angle = applyRotation ? location.rotation : 0;

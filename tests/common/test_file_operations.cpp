@@ -6,6 +6,7 @@
 #include "common/FileOperations.h"
 #include "common/MessageService.h"
 #include "support/MemoryLimit.h"
+#include "support/TestFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -28,21 +29,10 @@
 
 using namespace kv::common;
 
+using kv::test::readFile;
+using kv::test::writeFile;
+
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void setModified(const QString& path, const QDateTime& when)
 {

@@ -393,15 +393,19 @@ TEST_F(CopyPictureFileTest, ExistingDestinationAsksFirst)
     const QString question = QStringLiteral("Error: The file: beach.jpg already exists in the directory: ") +
                              out.path() + QStringLiteral("/ do you wish to overwrite it?");
 
+    // The helper's result tells the caller what the copy came to.
+    kv::common::TransferResult transfer;
     responder.answers = {MessageAnswer::No};
-    EXPECT_EQ(CopyPictureFile(dm, QStringLiteral("10"), out.path(), false, false, 0), kCopyDone);
+    EXPECT_EQ(CopyPictureFile(dm, QStringLiteral("10"), out.path(), false, false, 0, &transfer), kCopyDone);
+    EXPECT_EQ(transfer.outcome, kv::common::TransferOutcome::Exists);
     ASSERT_EQ(responder.messages.size(), 1);
     EXPECT_EQ(responder.messages[0].text, question);
     EXPECT_EQ(responder.messages[0].kind, MessageKind::DestructiveQuestion);
     EXPECT_EQ(readBytes(copied()), QByteArray("older copy"));
 
     responder.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(CopyPictureFile(dm, QStringLiteral("10"), out.path(), false, false, 0), kCopyDone);
+    EXPECT_EQ(CopyPictureFile(dm, QStringLiteral("10"), out.path(), false, false, 0, &transfer), kCopyDone);
+    EXPECT_EQ(transfer.outcome, kv::common::TransferOutcome::Copied);
     EXPECT_EQ(readBytes(copied()), readBytes(source));
 }
 
@@ -409,7 +413,10 @@ TEST_F(CopyPictureFileTest, PictureIsNeverCopiedOntoItself)
 {
     const QByteArray picture = readBytes(source);
     responder.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(CopyPictureFile(dm, QStringLiteral("10"), pictures.path(), true, false, 0), kCopyDone);
+    kv::common::TransferResult transfer;
+    EXPECT_EQ(CopyPictureFile(dm, QStringLiteral("10"), pictures.path() + "/./", true, false, 0, &transfer),
+              kCopyDone);
+    EXPECT_EQ(transfer.outcome, kv::common::TransferOutcome::SameFile);
     EXPECT_EQ(readBytes(source), picture);
     EXPECT_TRUE(responder.messages.isEmpty());
 }

@@ -89,6 +89,54 @@ std::vector<EditorFamily> makeFamilies()
                   "Index Template\tAlbumIndexTemplate\tNot Required\tText",
                   "Detail Template\tAlbumDetailTemplate\tNot Required\tText"},
                  "AlbumDescription", "Album.db"});
+    f.push_back({EditorKind::MediaType, "TMediaTypeForm", "Media Type", "Media Information",
+                 [](DM& dm) -> data::Table& { return dm.MediaTypeTable; }, "MediaType.db", "MediaTypeID",
+                 "MediaTypeDescription", "MediaTypeComments", "MediaTypeModifedBy", "MediaTypeModifiedDate",
+                 {{"MediaTypeID", "ID"}, {"MediaTypeDescription", "Description"}}, 2510, &S::CanAddMedia,
+                 &S::CanEditMedia, &S::CanDeleteMedia, "Media Type", "Are you sure you want to delete this Media Type?",
+                 [](DM& dm, qint64 id) {
+                     dm.ClearMediaTypeInPictures(id);
+                     dm.ClearMediaTypeInStorageLocations(id);
+                     dm.ClearSettingsDefault(data::SettingsDefault::MediaType, id);
+                 },
+                 {"Media Type ID\t10\tMediaTypeID\tMediaTypeID\tInteger",
+                  "Description\t50\tMediaTypeDescription\tMediaTypeDescription\tText",
+                  "Show File Name\t10\tShowFileName\tShowFileName\tBoolean",
+                  "Show Slide\t10\tShowSlide\tShowSlide\tBoolean",
+                  "Show Picture\t10\tShowPicture\tShowPicture\tBoolean",
+                  "Show Time Index\t10\tShowTimeIndex\tShowTimeIndex\tBoolean",
+                  "Show Disc Label\t10\tShowDiscLabel\tShowDiscLabel\tBoolean",
+                  "Show Page\t10\tShowPage\tShowPage\tBoolean",
+                  "Removable Media\t10\tRemovableMedia\tRemovableMedia\tBoolean"},
+                 {"From \"MediaType.db\""}, "PersonQuery",
+                 {"Media Type Description (*)\tMediaTypeDescription\tRequired\tText",
+                  "Show File Name\tShowFileName\tNot Required\tBoolean", "Show Slide\tShowSlide\tNot Required\tBoolean",
+                  "Show Picture\tShowPicture\tNot Required\tBoolean",
+                  "Show Time Index\tShowTimeIndex\tNot Required\tBoolean",
+                  "Show Disc Label\tShowDiscLabel\tNot Required\tBoolean", "Show Page\tShowPage\tNot Required\tBoolean",
+                  "Removable Media\tRemovableMedia\tNot Required\tBoolean"},
+                 "MediaTypeDescription", "MediaType.db"});
+    f.push_back({EditorKind::StorageLocation, "TStorageLocationForm", "Storage Location", "Storage Information",
+                 [](DM& dm) -> data::Table& { return dm.StorageLocationTable; }, "StorageLocation.db",
+                 "StorageLocationID", "StorageLocationDescriptio", "StorageLocationComments",
+                 "StorageLocationModifiedBy", "StorageLocaitonModifiedDa",
+                 {{"StorageLocationID", "ID"}, {"MediaTypeDescription", "Media Type"},
+                  {"StorageLocationDescriptio", "Description"}},
+                 2610, &S::CanAddStorageLoc, &S::CanEditStorageLoc, &S::CanDeleteStorageLoc, "Storage Location",
+                 "Are you sure you want to delete this Storage Location?",
+                 [](DM& dm, qint64 id) {
+                     dm.ClearStorageLocationInPictures(id);
+                     dm.ClearSettingsDefault(data::SettingsDefault::StorageLocation, id);
+                 },
+                 {"Storage Location ID\t10\tSL.StorageLocationID\tStorageLocationID\tInteger",
+                  "Description\t50\tSL.StorageLocationDescriptio\tStorageLocationDescriptio\tText",
+                  "Media Type\t50\tM.MediaTypeDescription\tMediaTypeDescription\tText",
+                  "Directory\t50\tSL.Directory\tDirectory\tText", "Disc Label\t50\tSL.DiscLabel\tDiscLabel\tText",
+                  "Tray\t50\tSL.Tray\tTray\tText", "Book\t50\tSL.Book\tBook\tText", "Shelve\t50\tSL.Shelve\tShelve\tText",
+                  "Location Where Stored\t50\tSL.LocaitonWhereStored\tLocaitonWhereStored\tText"},
+                 {"From \"StorageLocation.db\" SL", "LEFT OUTER JOIN \"MediaType.db\" M",
+                  "ON (SL.MediaType = M.MediaTypeID)"},
+                 "PersonQuery", {}, {}, {}});
     return f;
 }
 

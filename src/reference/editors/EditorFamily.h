@@ -18,7 +18,7 @@ namespace kv::reference {
 
 // The editors of the simple reference tables, and the other editors that
 // take part in picking.
-enum class EditorKind { Place, Category, SubCategory, Rating, PersonGroup, Album };
+enum class EditorKind { Place, Category, SubCategory, Rating, PersonGroup, Album, MediaType, StorageLocation };
 
 // What one reference editor is: everything in which the six editors differ.
 struct EditorFamily {

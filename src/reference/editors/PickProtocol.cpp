@@ -10,24 +10,35 @@
 
 namespace kv::reference {
 
+ListAllRowsScope::ListAllRowsScope(data::TProgramDataForm& dm, EditorKind kind)
+{
+    data::Table* detail = kind == EditorKind::SubCategory       ? &dm.SubCategoryTable
+                          : kind == EditorKind::StorageLocation ? &dm.StorageLocationTable
+                                                                : nullptr;
+    if (detail && detail->masterAttached()) {
+        detail->detachMaster();
+        m_detached = detail;
+    }
+}
+
+ListAllRowsScope::~ListAllRowsScope()
+{
+    if (m_detached)
+        m_detached->attachMaster();
+}
+
 PickResult RunPickEditor(data::TProgramDataForm& dm, EditorKind kind, QWidget* owner)
 {
-    const bool detach = kind == EditorKind::SubCategory && dm.SubCategoryTable.masterAttached();
-    if (detach)
-        dm.SubCategoryTable.detachMaster();
-    PickResult result;
-    {
-        std::unique_ptr<TReferenceEditor> editor = createEditor(kind, dm, owner);
-        common::showModal(*editor);
-        // A window that was never closed (a scripted run) still goes through
-        // its close step and leaves its pick.
-        if (!editor->closed())
-            editor->reject();
-        result = {editor->PickedID, editor->PickedDescription, editor->PickedCategoryID};
-    }
-    if (detach)
-        dm.SubCategoryTable.attachMaster();
-    return result;
+    const ListAllRowsScope allRows(dm, kind);
+    std::unique_ptr<TReferenceEditor> editor = createEditor(kind, dm, owner);
+    if (!editor)
+        return {};
+    common::showModal(*editor);
+    // A window that was never closed (a scripted run) still goes through
+    // its close step and leaves its pick.
+    if (!editor->closed())
+        editor->reject();
+    return {editor->PickedID, editor->PickedDescription, editor->PickedCategoryID, editor->PickedMediaTypeID};
 }
 
 bool ConfirmPick(const PickResult& picked, qint64 currentValue, bool mayChange, const QString& question)

@@ -18,11 +18,25 @@ struct PickResult {
     qint32 id = -1;
     QString description;
     qint32 categoryId = -1;
+    qint32 mediaTypeId = -1;  // of a picked storage location
+};
+
+// Detail tables list all their rows while their editor is open: the
+// sub-categories let go of their category link, the storage locations of
+// their media type link, for the life of the scope.
+class ListAllRowsScope {
+public:
+    ListAllRowsScope(data::TProgramDataForm& dm, EditorKind kind);
+    ~ListAllRowsScope();
+    ListAllRowsScope(const ListAllRowsScope&) = delete;
+    ListAllRowsScope& operator=(const ListAllRowsScope&) = delete;
+
+private:
+    data::Table* m_detached = nullptr;
 };
 
 // Shows an editor modally for choosing a row and returns what it left.
-// A sub-category pick lists every sub-category (the link to the category is
-// let go while the editor is open).
+// A sub-category or storage location pick lists every row (ListAllRowsScope).
 PickResult RunPickEditor(data::TProgramDataForm& dm, EditorKind kind, QWidget* owner = nullptr);
 
 // The pick protocol for a field of a table row: reads the field, shows the

@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <optional>
+#include <map>
 
 namespace kv::reference {
 
@@ -61,7 +62,8 @@ data::DataSource* sourceOf(data::TProgramDataForm& dm, data::Table& table)
 {
     for (QObject* child : {static_cast<QObject*>(&dm.PlaceSource), static_cast<QObject*>(&dm.CategorySource),
                            static_cast<QObject*>(&dm.SubCategorySource), static_cast<QObject*>(&dm.RatingSource),
-                           static_cast<QObject*>(&dm.PersonGroupSource), static_cast<QObject*>(&dm.AlbumSource)}) {
+                           static_cast<QObject*>(&dm.PersonGroupSource), static_cast<QObject*>(&dm.AlbumSource),
+                           static_cast<QObject*>(&dm.MeditaTypeSource), static_cast<QObject*>(&dm.StorageLocationSource)}) {
         auto* source = static_cast<data::DataSource*>(child);
         if (source->dataSet() == &table)
             return source;
@@ -96,7 +98,7 @@ TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDat
         m_grid->setColumnWidth(c, family.gridColumns[static_cast<size_t>(c)].title == u"ID" ? 50 : 120);
 
     auto* group = new QGroupBox(family.groupCaption, this);
-    auto* fields = new QFormLayout(group);
+    auto* fields = m_fields = new QFormLayout(group);
     fields->setLabelAlignment(Qt::AlignRight);
     m_id = boundEdit(group, source, family.idField);
     common::SetEditReadOnly(m_id, true);
@@ -162,6 +164,7 @@ TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDat
     m_help = new QPushButton(QStringLiteral("Help"), this);
     m_close = new QPushButton(QStringLiteral("Close"), this);
     auto* buttons = new QVBoxLayout;
+    m_buttons = buttons;
     for (QPushButton* b : {m_save, m_insert, m_delete, m_find, m_export, m_import, m_help, m_close})
         buttons->addWidget(b);
     buttons->addStretch();
@@ -195,6 +198,8 @@ TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDat
 TReferenceEditor::~TReferenceEditor() = default;
 
 data::Table& TReferenceEditor::table() const { return m_family.table(m_dm); }
+
+data::DataSource* TReferenceEditor::dataSource() const { return sourceOf(m_dm, table()); }
 
 void TReferenceEditor::showEvent(QShowEvent* event)
 {
@@ -399,6 +404,9 @@ void TReferenceEditor::setPickResult()
     PickedCategoryID = -1;
     if (hasRow && m_family.kind == EditorKind::SubCategory)
         PickedCategoryID = static_cast<qint32>(data::readInteger(t, QStringLiteral("CatagoryID")));
+    PickedMediaTypeID = -1;
+    if (hasRow && m_family.kind == EditorKind::StorageLocation)
+        PickedMediaTypeID = static_cast<qint32>(data::readInteger(t, QStringLiteral("MediaType")));
 }
 
 bool TReferenceEditor::FormClose(int)
@@ -435,6 +443,18 @@ TAlbumForm::TAlbumForm(data::TProgramDataForm& dm, QWidget* parent)
 {
 }
 
+namespace {
+
+std::map<EditorKind, EditorMaker>& registeredEditors()
+{
+    static std::map<EditorKind, EditorMaker> makers;
+    return makers;
+}
+
+}  // namespace
+
+void registerEditor(EditorKind kind, EditorMaker maker) { registeredEditors()[kind] = std::move(maker); }
+
 std::unique_ptr<TReferenceEditor> createEditor(EditorKind kind, data::TProgramDataForm& dm, QWidget* parent)
 {
     switch (kind) {
@@ -444,8 +464,10 @@ std::unique_ptr<TReferenceEditor> createEditor(EditorKind kind, data::TProgramDa
     case EditorKind::Rating: return std::make_unique<TRatingForm>(dm, parent);
     case EditorKind::PersonGroup: return std::make_unique<TPersonGroupForm>(dm, parent);
     case EditorKind::Album: return std::make_unique<TAlbumForm>(dm, parent);
+    default: break;
     }
-    return nullptr;
+    const auto maker = registeredEditors().find(kind);
+    return maker != registeredEditors().end() ? maker->second(dm, parent) : nullptr;
 }
 
 }  // namespace kv::reference

@@ -5,11 +5,14 @@
 
 #include <memory>
 
+class QBoxLayout;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace kv::data {
+class DataSource;
 class Query;
 }
 namespace kv::common {
@@ -44,9 +47,11 @@ public:
 
     const EditorFamily& family() const { return m_family; }
 
-    void FormActivate();
+    // Editors with more fields than the family's (media types, storage
+    // locations) add to these two.
+    virtual void FormActivate();
     void SaveBtnClick();
-    void InsertBtnClick();
+    virtual void InsertBtnClick();
     void DeleteBtnClick();
     void FindBtnClick();
     void ExportBtnClick();
@@ -74,12 +79,20 @@ protected:
     // The close step: unsaved changes are asked about, then the pick is left.
     bool FormClose(int result) override;
 
+    // For editors that add fields and buttons of their own.
+    data::TProgramDataForm& dataModule() const { return m_dm; }
+    data::Table& table() const;
+    data::DataSource* dataSource() const;
+    QFormLayout* fieldsLayout() const { return m_fields; }
+    QBoxLayout* buttonColumn() const { return m_buttons; }
+    common::DBEdit* idEdit() const { return m_id; }
+    // Posts a row being edited; false when its post was refused.
+    bool resolvePendingEdit();
+
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    data::Table& table() const;
-    bool resolvePendingEdit();
     void showModifiedBy();
     void setPickResult();
 
@@ -92,6 +105,8 @@ private:
     common::DBEdit* m_modifiedDate;
     QLineEdit* m_modifiedBy;
     QLabel* m_modifiedByLabel;
+    QFormLayout* m_fields;
+    QBoxLayout* m_buttons;
     common::DBLookupComboBox* m_category = nullptr;
     QPushButton* m_categoryButton = nullptr;
     common::DBEdit* m_indexTemplate = nullptr;
@@ -141,7 +156,13 @@ public:
     explicit TAlbumForm(data::TProgramDataForm& dm, QWidget* parent = nullptr);
 };
 
-// The editor of a kind, for the pick protocol and the menu.
+// The editor of a kind, for the pick protocol and the menu; nullptr for a
+// kind whose window library has not registered its editor.
 std::unique_ptr<TReferenceEditor> createEditor(EditorKind kind, data::TProgramDataForm& dm, QWidget* parent = nullptr);
+
+// Editors whose windows live in other libraries (media types, storage
+// locations) register how they are made; createEditor uses it.
+using EditorMaker = std::function<std::unique_ptr<TReferenceEditor>(data::TProgramDataForm&, QWidget*)>;
+void registerEditor(EditorKind kind, EditorMaker maker);
 
 }  // namespace kv::reference

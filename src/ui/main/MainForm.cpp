@@ -138,7 +138,9 @@ void TMainForm::buildMenus()
         {"&Tables/&Place", reference::EditorKind::Place},
         {"&Tables/&Category", reference::EditorKind::Category},
         {"&Tables/&Sub-Category", reference::EditorKind::SubCategory},
-        {"&Tables/P&erson Group", reference::EditorKind::PersonGroup}};
+        {"&Tables/P&erson Group", reference::EditorKind::PersonGroup},
+        {"&Tables/&Media Type", reference::EditorKind::MediaType},
+        {"&Tables/S&torage Location", reference::EditorKind::StorageLocation}};
     for (const auto& [key, kind] : editors)
         connect(action(QString::fromLatin1(key)), &QAction::triggered, this, [this, kind = kind] { OpenEditor(kind); });
     connect(action(QStringLiteral("&Help/Product Help")), &QAction::triggered, this, &TMainForm::ProductHelpClick);
@@ -254,16 +256,10 @@ void TMainForm::OpenEditor(reference::EditorKind kind)
 {
     if (!m_dm)
         return;
-    // The sub-category editor lists every sub-category while it is open.
-    const bool detach = kind == reference::EditorKind::SubCategory && m_dm->SubCategoryTable.masterAttached();
-    if (detach)
-        m_dm->SubCategoryTable.detachMaster();
-    {
-        std::unique_ptr<reference::TReferenceEditor> editor = reference::createEditor(kind, *m_dm, this);
+    // The sub-category and storage location editors list all their rows.
+    const reference::ListAllRowsScope allRows(*m_dm, kind);
+    if (std::unique_ptr<reference::TReferenceEditor> editor = reference::createEditor(kind, *m_dm, this))
         common::showModal(*editor);
-    }
-    if (detach)
-        m_dm->SubCategoryTable.attachMaster();
 }
 
 void TMainForm::SecurityClick()
