@@ -115,6 +115,9 @@ public:
     // A settings default that names a deleted row names none any more: Null
     // in the Settings row, -1 in the loaded settings once the delete commits.
     void ClearSettingsDefault(SettingsDefault which, qint64 deletedId);
+    // Every settings default set to Null at once (the rows they named are
+    // all gone), -1 in the loaded settings once the change commits.
+    void ClearSettingsDefaults();
 
     // Runs several changes as one transaction (a delete and its cascade):
     // all stand or none. On failure the tables the work touched are

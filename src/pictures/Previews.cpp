@@ -60,6 +60,18 @@ QString PreviewPath(qint64 pictureId)
            QStringLiteral(".jpg");
 }
 
+common::FileCount CountPreviewFiles(const QString& previewDirectory)
+{
+    return common::CountFiles(previewDirectory, QString::fromLatin1(kPreviewFileMask), false);
+}
+
+QStringList ListPreviewFiles(const QString& previewDirectory)
+{
+    QStringList files;
+    common::ListFiles(previewDirectory, QString::fromLatin1(kPreviewFileMask), false, files);
+    return files;
+}
+
 QImage MakePreviewBitmap(const QString& pictureFile)
 {
     const data::TSystemInfo& info = data::SystemInfo();
