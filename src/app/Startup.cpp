@@ -25,12 +25,7 @@
 
 namespace kv::app {
 
-QString privateDirectory()
-{
-    const QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("047100-03-20-%1").arg(common::NetworkUserName()));
-    QDir().mkpath(dir);
-    return common::AddTrailingBackslash(dir);
-}
+QString privateDirectory() { return common::PrivateDirectory(); }
 
 Startup::Startup(QStringList parameters, LocationFolders folders, Hooks hooks)
     : m_parameters(std::move(parameters))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace kv::common {
 
@@ -183,8 +184,6 @@ bool IsValidDate(quint16 year, quint16 month, quint16 day)
 
 QString FullYear(const QString& twoDigitYear)
 {
-    if (twoDigitYear.isEmpty())
-        return {};
     const bool before50 = QStringView(twoDigitYear).left(2).compare(u"50", Qt::CaseSensitive) < 0;
     return (before50 ? QStringLiteral("20") : QStringLiteral("19")) + twoDigitYear;
 }
@@ -192,6 +191,27 @@ QString FullYear(const QString& twoDigitYear)
 QString ShortDateText(const QDate& date)
 {
     return date.toString(QStringLiteral("MM/dd/yyyy"));
+}
+
+QString LongTimeText(const QTime& time)
+{
+    return time.toString(QStringLiteral("h:mm:ss AP"));
+}
+
+namespace {
+const QDate kDesktopEpoch(1899, 12, 30);
+}
+
+QDate DesktopDate(double days)
+{
+    if (!std::isfinite(days) || std::fabs(days) > 3.0e6)
+        return {};
+    return kDesktopEpoch.addDays(static_cast<qint64>(std::trunc(days)));
+}
+
+double DesktopDays(const QDate& date)
+{
+    return date.isValid() ? static_cast<double>(kDesktopEpoch.daysTo(date)) : 0.0;
 }
 
 QDate ReadShortDateText(const QString& text)

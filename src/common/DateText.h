@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QTime>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -73,11 +74,20 @@ bool IsValidDate(quint16 year, quint16 month, quint16 day);
 
 // The two-digit-year rule: "00"-"49" give 2000-2049, "50"-"99" 1950-1999.
 // The first two characters are compared with "50" as text; what comes before
-// it gets "20" in front, anything else "19". An empty text stays empty.
+// it gets "20" in front, anything else "19". An empty text comes before
+// "50", so a missing year reads as "20".
 QString FullYear(const QString& twoDigitYear);
 
 // The program's short date text, "mm/dd/yyyy".
 QString ShortDateText(const QDate& date);
+
+// The program's long time text, "h:mm:ss AM" (12-hour clock).
+QString LongTimeText(const QTime& time);
+
+// Desktop dates count days since 12/30/1899, the time of day as the
+// fraction. The day of a desktop date (its whole part) and back.
+QDate DesktopDate(double days);
+double DesktopDays(const QDate& date);
 
 // Reads a short date text: month and day of one or two digits, a year of two
 // digits (widened with FullYear) or four, separated by "/", blanks around

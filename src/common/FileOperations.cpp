@@ -14,15 +14,20 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -32,9 +37,6 @@ namespace {
 
 constexpr int kDefaultProbeTimeoutMs = 1500;
 
-std::mutex g_probeMutex;
-std::function<bool(const QString&)> g_probe;
-int g_probeTimeoutMs = kDefaultProbeTimeoutMs;
 
 ShellLauncher* g_launcher = nullptr;
 
@@ -44,14 +46,101 @@ bool fileSystemProbe(const QString& fileName)
     return info.exists() && !info.isDir();
 }
 
-// What a probe thread hands back; shared so that a thread still blocked
-// after the caller gave up writes into memory that is still alive.
-struct ProbeResult {
-    std::mutex mutex;
-    std::condition_variable done;
+// One existence test running on its own thread. Shared, so that a thread
+// still blocked after every caller gave up writes into memory that is still
+// alive. Guarded by the ready-drive mutex.
+struct MountCheck {
+    QString fileName;
     bool finished = false;
     bool exists = false;
 };
+
+struct ReadyDriveState {
+    std::mutex mutex;
+    std::function<bool(const QString&)> probe;  // empty: the file system's
+    int timeoutMs = kDefaultProbeTimeoutMs;
+    // The test still running on each mount. A mount that does not answer
+    // keeps its one blocked thread: later calls wait for that test again
+    // instead of starting another thread that would block as well.
+    std::map<QString, std::shared_ptr<MountCheck>> pending;
+    std::condition_variable finished;
+};
+
+// Never destroyed: a test blocked on a dead mount may end while the program
+// is already shutting down.
+ReadyDriveState& readyDrive()
+{
+    static auto* state = new ReadyDriveState;
+    return *state;
+}
+
+// "\040" and the like in /proc/self/mountinfo stand for one byte each.
+QByteArray unescapeMountPoint(const QByteArray& text)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size()) {
+            bool ok = false;
+            const int value = text.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                out.append(char(value));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(text[i]);
+    }
+    return out;
+}
+
+// The mount point holding the absolute path, read from the system's mount
+// table without touching the path itself (which could hang); "/" when the
+// table cannot be read.
+QString mountOf(const QString& absolutePath)
+{
+    const QString path = QDir::cleanPath(absolutePath);
+    QString best = QStringLiteral("/");
+    QFile table(QStringLiteral("/proc/self/mountinfo"));
+    if (!table.open(QIODevice::ReadOnly))
+        return best;
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 5)
+            continue;
+        const QString point = QFile::decodeName(unescapeMountPoint(fields[4]));
+        const bool holds = point == QLatin1String("/") || path == point ||
+                           path.startsWith(AddTrailingBackslash(point));
+        if (holds && point.size() > best.size())
+            best = point;
+    }
+    return best;
+}
+
+// Starts the existence test of fileName on a helper thread and registers it
+// as the mount's pending test; null when no thread can be had.
+std::shared_ptr<MountCheck> startCheck(const QString& mount, const QString& fileName,
+                                       const std::function<bool(const QString&)>& probe)
+{
+    auto check = std::make_shared<MountCheck>();
+    check->fileName = fileName;
+    try {
+        std::thread([check, mount, probe] {
+            const bool exists = probe(check->fileName);
+            ReadyDriveState& state = readyDrive();
+            std::lock_guard lock(state.mutex);
+            check->exists = exists;
+            check->finished = true;
+            const auto pending = state.pending.find(mount);
+            if (pending != state.pending.end() && pending->second == check)
+                state.pending.erase(pending);
+            state.finished.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return nullptr;
+    }
+    readyDrive().pending[mount] = check;
+    return check;
+}
 
 bool isSeparator(QChar c)
 {
@@ -218,46 +307,49 @@ bool FileExistsOnReadyDrive(const QString& fileName)
 {
     if (fileName.isEmpty())
         return false;
-    std::function<bool(const QString&)> probe;
-    int timeoutMs = kDefaultProbeTimeoutMs;
-    {
-        std::lock_guard lock(g_probeMutex);
-        probe = g_probe ? g_probe : fileSystemProbe;
-        timeoutMs = g_probeTimeoutMs;
-    }
-    if (QDir::isRelativePath(fileName))
+    ReadyDriveState& state = readyDrive();
+    std::unique_lock lock(state.mutex);
+    const std::function<bool(const QString&)> probe = state.probe ? state.probe : fileSystemProbe;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(state.timeoutMs);
+    if (QDir::isRelativePath(fileName)) {
+        lock.unlock();
         return probe(fileName);
-
-    auto result = std::make_shared<ProbeResult>();
-    try {
-        std::thread([result, probe, fileName] {
-            const bool exists = probe(fileName);
-            std::lock_guard lock(result->mutex);
-            result->exists = exists;
-            result->finished = true;
-            result->done.notify_one();
-        }).detach();
-    } catch (const std::system_error&) {
-        return probe(fileName);  // no thread to be had: ask directly
     }
-    std::unique_lock lock(result->mutex);
-    if (!result->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return result->finished; }))
-        return false;  // the volume does not answer: not ready
-    return result->exists;
+    const QString mount = mountOf(fileName);
+    while (true) {
+        std::shared_ptr<MountCheck> check;
+        const auto pending = state.pending.find(mount);
+        if (pending != state.pending.end()) {
+            check = pending->second;  // the mount's test still running: wait for it again
+        } else {
+            check = startCheck(mount, fileName, probe);
+            if (!check) {
+                lock.unlock();
+                return probe(fileName);  // no thread to be had: ask directly
+            }
+        }
+        if (!state.finished.wait_until(lock, deadline, [&] { return check->finished; }))
+            return false;  // the volume does not answer: not ready
+        if (check->fileName == fileName)
+            return check->exists;
+        // The mount answered a test of another file: now test this one.
+    }
 }
 
 std::function<bool(const QString&)> setReadyDriveProbe(std::function<bool(const QString&)> probe)
 {
-    std::lock_guard lock(g_probeMutex);
-    std::swap(g_probe, probe);
+    ReadyDriveState& state = readyDrive();
+    std::lock_guard lock(state.mutex);
+    std::swap(state.probe, probe);
     return probe;
 }
 
 int setReadyDriveTimeout(int milliseconds)
 {
-    std::lock_guard lock(g_probeMutex);
-    const int previous = g_probeTimeoutMs;
-    g_probeTimeoutMs = milliseconds > 0 ? milliseconds : kDefaultProbeTimeoutMs;
+    ReadyDriveState& state = readyDrive();
+    std::lock_guard lock(state.mutex);
+    const int previous = state.timeoutMs;
+    state.timeoutMs = milliseconds > 0 ? milliseconds : kDefaultProbeTimeoutMs;
     return previous;
 }
 
@@ -338,11 +430,16 @@ bool ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxBytes)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    bytes = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > maxBytes) {
+    // Room for the file as it is, not for the largest file allowed; one byte
+    // more shows a file that changed its size while it was read.
+    const qint64 expected = info.size();
+    bytes.resize(static_cast<qsizetype>(expected + 1));
+    const qint64 got = file.read(bytes.data(), expected + 1);
+    if (got != expected || file.error() != QFileDevice::NoError) {
         bytes.clear();
         return false;
     }
+    bytes.resize(static_cast<qsizetype>(got));
     return true;
 }
 
@@ -430,12 +527,49 @@ int OpenWithAssociatedProgram(const QString& fileName, bool wait)
 
 QString NetworkUserName()
 {
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("LOGNAME");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("USERNAME");
-    return name;
+#ifdef Q_OS_UNIX
+    // The account the program runs as, from the system's user database:
+    // whoever starts the program sets the variables to any name they like.
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    int error = 0;
+    while ((error = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < (std::size_t(1) << 20))
+        buffer.resize(buffer.size() * 2);
+    if (error == 0 && found && found->pw_name && *found->pw_name)
+        return QFile::decodeName(found->pw_name);
+#endif
+    // An account the user database does not know (or no such database).
+    for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty())
+            return name;
+    }
+    return {};
+}
+
+QString PrivateDirectory()
+{
+    const QString dir =
+        QDir(QDir::tempPath()).filePath(QStringLiteral("047100-03-20-%1").arg(NetworkUserName()));
+#ifdef Q_OS_UNIX
+    QDir().mkpath(QDir::tempPath());
+    const QByteArray path = QFile::encodeName(dir);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    // In a temporary directory every account may write, the name may have
+    // been taken first: only a real directory of this account will do.
+    struct stat status {};
+    if (::lstat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+        return {};
+    if ((status.st_mode & 077) != 0 && ::chmod(path.constData(), 0700) != 0)
+        return {};
+#else
+    if (!QDir().mkpath(dir))
+        return {};
+#endif
+    return AddTrailingBackslash(dir);
 }
 
 }  // namespace kv::common

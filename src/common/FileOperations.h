@@ -40,8 +40,10 @@ QString ShortenPathForDisplay(const QString& path, int maxChars = 60);
 // Whether the file exists (a directory does not count). Relative names are
 // tested directly; absolute names are tested on a helper thread, and a test
 // that has not answered within the probe timeout (an unreachable network or
-// removable volume) counts as missing. Never prompts and never blocks longer
-// than the timeout.
+// removable volume) counts as missing. A mount keeps at most one test
+// running: while one has not answered, later calls for any file on that
+// mount wait for it again rather than start another. Never prompts and
+// never blocks longer than the timeout.
 bool FileExistsOnReadyDrive(const QString& fileName);
 
 // For tests: replaces the existence test run on the helper thread (an empty
@@ -149,7 +151,15 @@ bool SendMail(const QString& address, const QString& subject = QString());
 // launcher's answer (0 when started).
 int OpenWithAssociatedProgram(const QString& fileName, bool wait);
 
-// The login name of the session (USER, or LOGNAME); empty when unknown.
+// The login name of the session: the name of the account the program runs
+// as; USER, LOGNAME or USERNAME only when the system does not know the
+// account. Empty when unknown.
 QString NetworkUserName();
+
+// The program's private directory for this account, with a trailing
+// separator: "047100-03-20-" + NetworkUserName() in the temporary directory,
+// made with access for its owner only. Empty when it cannot be had safely:
+// the name is a link, a file, or a directory of another account.
+QString PrivateDirectory();
 
 }  // namespace kv::common

@@ -1,5 +1,7 @@
 #include "common/TextHelpers.h"
 
+#include "common/DateText.h"
+
 #include <QDate>
 #include <QFontMetrics>
 #include <QTime>
@@ -158,7 +160,9 @@ QString DateTimeOrNotAvailable(double value)
     if (!date.isValid() || !time.isValid())
         return notAvailable;
     // Date and time are formatted apart so that no time zone can shift them.
-    return date.toString(QStringLiteral("MM/dd/yyyy")) + QLatin1Char(' ') + time.toString(QStringLiteral("h:mm:ss AP"));
+    if (ms == 0)
+        return ShortDateText(date);
+    return ShortDateText(date) + QLatin1Char(' ') + LongTimeText(time);
 }
 
 }  // namespace kv::common

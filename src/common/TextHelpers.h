@@ -58,8 +58,10 @@ bool TakeNumberTag(QString& text, const QString& tag, qint64& number, bool* outO
 QString PadLeftToWidth(int width, const QString& text, const QFontMetrics& metrics);
 
 // A desktop date-time (days since 12/30/1899, time of day as the fraction)
-// as "mm/dd/yyyy h:mm:ss AM"; "Not Available" for exactly 0 and for values
-// that are not a date between the years 1 and 9999.
+// as the short date text, followed by a blank and the long time text when
+// the time of day is not midnight ("03/15/2023", "03/15/2023 6:00:00 PM");
+// "Not Available" for exactly 0 and for values that are not a date between
+// the years 1 and 9999.
 QString DateTimeOrNotAvailable(double value);
 
 }  // namespace kv::common

@@ -21,6 +21,14 @@ namespace kv::data {
 
 namespace {
 
+// Run without values, a "?" would quietly stand for Null.
+void refuseUnboundValues(const Statement& st, const QString& localSql)
+{
+    if (st.parameterCount() > 0)
+        throw EngineError(
+            QStringList{QStringLiteral("Cannot read SQL statement: a value marked \"?\" is not given in: %1").arg(localSql)});
+}
+
 bool isBusy(int code)
 {
     const int primary = code & 0xff;
@@ -187,6 +195,8 @@ QVariant Statement::column(int column) const
 
 bool Statement::readOnly() const { return sqlite3_stmt_readonly(m_stmt) != 0; }
 
+int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
+
 // --------------------------------------------------------- WriteTransaction
 
 WriteTransaction::WriteTransaction(Database& db)
@@ -302,6 +312,7 @@ Database::~Database()
     // Keep the planner's statistics fresh for the searches of the next run.
     if (!m_readOnly)
         sqlite3_exec(m_db, "PRAGMA analysis_limit = 400; PRAGMA optimize;", nullptr, nullptr, nullptr);
+    m_prepared.clear();
     sqlite3_close_v2(m_db);
 }
 
@@ -559,6 +570,7 @@ LocalSqlResult Database::runLocalSql(const QString& localSql)
             throw EngineError(QStringList{QStringLiteral("Cannot read SQL statement: %1").arg(localSql)});
         try {
             result.rows = std::make_unique<Statement>(*this, t.statements.first());
+            refuseUnboundValues(*result.rows, localSql);
         } catch (const EngineError& e) {
             QStringList stack = e.errorStack();
             stack << QStringLiteral("Local SQL: %1").arg(localSql);
@@ -574,6 +586,7 @@ LocalSqlResult Database::runLocalSql(const QString& localSql)
             dropTextWidthChecks(*this);
         for (const QString& s : t.statements) {
             Statement st(*this, s);
+            refuseUnboundValues(st, localSql);
             st.step();
             result.rowsChanged += sqlite3_changes64(m_db);
         }
@@ -665,6 +678,29 @@ void Database::schemaChanged()
 {
     m_tableFields.clear();
     m_columnTypes.clear();
+    m_prepared.clear();
+}
+
+Statement& Database::preparedLocalSql(const QString& localSql)
+{
+    auto found = m_prepared.find(localSql);
+    if (found == m_prepared.end()) {
+        const TranslatedSql t = translate(localSql);
+        if (!t.returnsRows || t.statements.size() != 1)
+            throw EngineError(QStringList{QStringLiteral("Only a single SELECT can be prepared for reuse."),
+                                          QStringLiteral("Local SQL: %1").arg(localSql)});
+        std::unique_ptr<Statement> statement;
+        try {
+            statement = std::make_unique<Statement>(*this, t.statements.first());
+        } catch (const EngineError& e) {
+            QStringList stack = e.errorStack();
+            stack << QStringLiteral("Local SQL: %1").arg(localSql);
+            throw EngineError(stack);
+        }
+        found = m_prepared.emplace(localSql, std::move(statement)).first;
+    }
+    found->second->reset();
+    return *found->second;
 }
 
 }  // namespace kv::data

@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,7 @@ public:
     QVariant column(int column) const;
     const QString& sql() const { return m_sql; }
     bool readOnly() const;
+    int parameterCount() const;  // the "?" marks to be bound
 
 private:
     Database& m_db;
@@ -127,10 +129,16 @@ public:
 
     // Runs one Local SQL statement through the adapter. A SELECT returns
     // its statement, ready to step; other statements run in one transaction.
+    // A statement with "?" marks is refused: nothing would be bound to them.
     LocalSqlResult runLocalSql(const QString& localSql);
 
     // Prepares Local SQL without running it (syntax and names checked).
     void checkLocalSql(const QString& localSql);
+
+    // A Local SQL SELECT whose "?" marks take values bound when it runs,
+    // translated and prepared once for this connection and kept for reuse
+    // (until the schema changes). Returned reset, without bindings.
+    Statement& preparedLocalSql(const QString& localSql);
 
     // Fields of a table as the catalogue holds them now (schema updates may
     // have added some), in column order.
@@ -192,6 +200,7 @@ private:
     int m_exclusiveTables = 0;
     QHash<QString, std::vector<FieldDef>> m_tableFields;
     mutable QHash<QString, FieldType> m_columnTypes;  // upper-cased name -> type
+    std::map<QString, std::unique_ptr<Statement>> m_prepared;  // Local SQL -> statement
 };
 
 }  // namespace kv::data

@@ -39,7 +39,32 @@ void Query::open()
     if (!result.rows)
         throw EngineError(QStringList{QStringLiteral("The statement returns no rows; it must be executed."),
                                       QStringLiteral("Local SQL: %1").arg(text())});
-    Statement& st = *result.rows;
+    readRows(*result.rows);
+}
+
+void Query::openWith(const QVariantList& parameters)
+{
+    close();
+    if (!m_db)
+        throw EngineError(QStringLiteral("%1: no catalogue is open.").arg(objectName()));
+    Statement& st = m_db->preparedLocalSql(text());
+    try {
+        for (int i = 0; i < parameters.size(); ++i)
+            st.bind(i + 1, parameters.at(i));
+        readRows(st);
+    } catch (const EngineError& e) {
+        st.reset();
+        close();
+        QStringList stack = e.errorStack();
+        stack << QStringLiteral("Local SQL: %1").arg(text());
+        throw EngineError(stack);
+    }
+    // Reset at once, so that the kept statement holds no read lock.
+    st.reset();
+}
+
+void Query::readRows(Statement& st)
+{
     const int n = st.columnCount();
     for (int c = 0; c < n; ++c) {
         const QString name = st.columnName(c);

@@ -9,6 +9,7 @@
 namespace kv::data {
 
 class Database;
+class Statement;
 
 // A scratch query: SQL lines in the Local SQL dialect, prepared, opened
 // (rows read into memory, so that no read lock is held) or executed.
@@ -32,6 +33,9 @@ public:
     bool prepared() const { return m_prepared; }
 
     void open() override;   // runs a SELECT and reads its rows
+    // Runs a SELECT whose "?" marks take the parameters in order, prepared
+    // once per connection (Database::preparedLocalSql), and reads its rows.
+    void openWith(const QVariantList& parameters);
     void execSQL();         // runs any other statement in one transaction
     qint64 rowsAffected() const { return m_rowsAffected; }
     void close() override;
@@ -51,6 +55,7 @@ public:
     QVariant value(int column) const;
 
 private:
+    void readRows(Statement& st);
     int columnIndex(const QString& name) const;
 
     Database* m_db = nullptr;
@@ -62,6 +67,26 @@ private:
     QHash<QString, int> m_index;  // upper-cased name -> first column of that name
     std::vector<std::vector<QVariant>> m_rows;
     int m_pos = -1;
+};
+
+// Closes and unprepares the query when the operation ends, also after an
+// engine error, so no rows are held and the next user starts clean.
+class QueryScope {
+public:
+    explicit QueryScope(Query& query)
+        : m_query(query)
+    {
+    }
+    ~QueryScope()
+    {
+        m_query.close();
+        m_query.unprepare();
+    }
+    QueryScope(const QueryScope&) = delete;
+    QueryScope& operator=(const QueryScope&) = delete;
+
+private:
+    Query& m_query;
 };
 
 }  // namespace kv::data

@@ -34,14 +34,21 @@ void put32(QByteArray& out, quint32 v)
 
 qint64 storedRowSize(qint64 width, int bits) { return ((width * bits + 31) / 32) * 4; }
 
-// Other kinds, through Qt's reader, within the same size limit.
+// Run-length coded files hold a huge picture in a few bytes; no real one
+// comes near 32 million pixels. At 4 bytes per pixel, and the 3 of a fitted
+// preview's working copy, that stays under 256 MB.
+constexpr qint64 kMaxConvertedPixels = qint64(1) << 25;
+
+// Other kinds, through Qt's reader, refused beyond the limit before the
+// reader allocates anything, whatever allocation limit the reader has.
 bool decodeConverted(const QByteArray& data, QImage& image)
 {
-    QByteArray copy = data;
-    QBuffer buffer(&copy);
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > jpeg::kMaxPixels)
+    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxConvertedPixels)
         return false;
     image = reader.read();
     return !image.isNull();
@@ -126,8 +133,11 @@ bool Decode(const QByteArray& data, QImage& image)
     if (format == QImage::Format_Invalid)
         return decodeConverted(data, image);
 
+    // The stored rows must be in the file, which keeps the picture no larger
+    // than the file; and no larger than a decoded picture may be.
     const qint64 rowSize = storedRowSize(width, bits);
-    if (pixelOffset < paletteOffset || pixelOffset > fileSize || rowSize * height > fileSize - pixelOffset)
+    if (pixelOffset < paletteOffset || pixelOffset > fileSize || rowSize * height > fileSize - pixelOffset ||
+        rowSize * height > jpeg::kMaxPictureBytes)
         return false;
 
     QList<QRgb> palette;

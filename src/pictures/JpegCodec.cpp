@@ -18,9 +18,9 @@ namespace {
 // More scans than any real progressive file has; a damaged file can claim
 // thousands, each a pass over the whole picture.
 constexpr int kMaxScans = 500;
-// What the decoder itself may allocate beyond the picture (coefficient
-// buffers of progressive files of the largest accepted size).
-constexpr long kMaxDecoderMemory = 2000L * 1024 * 1024;
+// libjpeg's own limit on what it allocates: the coefficient buffers,
+// checked beforehand against kMaxDecoderMemory, and its row buffers.
+constexpr long kLibjpegMemoryLimit = static_cast<long>(kMaxDecoderMemory + (qint64(16) << 20));
 // Rows handed to libjpeg per call.
 constexpr int kRowBatch = 16;
 
@@ -121,6 +121,26 @@ void cmykToBgr(const unsigned char* in, unsigned char* out, int width, bool inve
     }
 }
 
+// The memory of the whole-picture coefficient buffers libjpeg keeps for a
+// progressive file or one whose components come in separate scans: 64
+// coefficients of 2 bytes per block of every component, at full size
+// whatever the output scale. 0 when the file is decoded row by row.
+qint64 coefficientMemory(j_decompress_ptr cinfo)
+{
+    if (!cinfo->progressive_mode && cinfo->comps_in_scan >= cinfo->num_components)
+        return 0;
+    qint64 bytes = 0;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& component = cinfo->comp_info[c];
+        const qint64 across = (qint64(component.width_in_blocks) + component.h_samp_factor - 1) /
+                              component.h_samp_factor * component.h_samp_factor;
+        const qint64 down = (qint64(component.height_in_blocks) + component.v_samp_factor - 1) /
+                            component.v_samp_factor * component.v_samp_factor;
+        bytes += across * down * DCTSIZE2 * qint64(sizeof(JCOEF));
+    }
+    return bytes;
+}
+
 void chooseScale(Decoder& d)
 {
     j_decompress_ptr cinfo = &d.cinfo;
@@ -150,7 +170,7 @@ void decodeBody(Decoder& d)
 {
     j_decompress_ptr cinfo = &d.cinfo;
     jpeg_create_decompress(cinfo);
-    cinfo->mem->max_memory_to_use = kMaxDecoderMemory;
+    cinfo->mem->max_memory_to_use = kLibjpegMemoryLimit;
     d.progress.progress_monitor = onProgress;
     cinfo->progress = &d.progress;
     jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char*>(d.data->constData()),
@@ -161,6 +181,8 @@ void decodeBody(Decoder& d)
     if (cinfo->image_width == 0 || cinfo->image_height == 0 ||
         qint64(cinfo->image_width) * qint64(cinfo->image_height) > kMaxPixels)
         failWith(reinterpret_cast<j_common_ptr>(cinfo), "The JPEG picture is too large");
+    if (coefficientMemory(cinfo) > kMaxDecoderMemory)
+        failWith(reinterpret_cast<j_common_ptr>(cinfo), "The JPEG picture needs too much memory to decode");
 
     const bool cmyk = cinfo->num_components == 4;
     if (cmyk)
@@ -174,6 +196,9 @@ void decodeBody(Decoder& d)
         cinfo->do_fancy_upsampling = FALSE;
     }
     chooseScale(d);
+    jpeg_calc_output_dimensions(cinfo);
+    if (d.keepPixels && qint64(cinfo->output_width) * cinfo->output_height * 3 > kMaxPictureBytes)
+        failWith(reinterpret_cast<j_common_ptr>(cinfo), "The JPEG picture is too large to decode at this size");
 
     jpeg_start_decompress(cinfo);
     const int width = static_cast<int>(cinfo->output_width);

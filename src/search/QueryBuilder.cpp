@@ -1,39 +1,23 @@
 #include "search/QueryBuilder.h"
 
 #include "common/TextHelpers.h"
+#include "data/EngineError.h"
 #include "data/FieldValue.h"
 #include "data/ProgramDataForm.h"
 #include "data/StatusNotice.h"
+#include "data/localsql/LocalSqlAdapter.h"
+#include "data/localsql/LocalSqlTokenizer.h"
 
 namespace kv::search {
 
 using data::IdList;
 using data::Query;
+using data::QueryScope;
 using data::TProgramDataForm;
 
 namespace {
 
 const QString kSearching = QStringLiteral("Please Wait: Searching Database!");
-
-// Closes and unprepares the query when the operation ends, also after an
-// engine error, so no rows are held and the next user starts clean.
-class QueryScope {
-public:
-    explicit QueryScope(Query& query)
-        : m_query(query)
-    {
-    }
-    ~QueryScope()
-    {
-        m_query.close();
-        m_query.unprepare();
-    }
-    QueryScope(const QueryScope&) = delete;
-    QueryScope& operator=(const QueryScope&) = delete;
-
-private:
-    Query& m_query;
-};
 
 // Gives the query its lines (closed and cleared before), prepares and opens it.
 void openLines(Query& query, const QStringList& lines)
@@ -97,6 +81,19 @@ QString restrictionLine(const TProgramDataForm& dm)
 
 const QString kPictureId = QStringLiteral("PictureID");
 
+// The condition lines must nest within themselves: a ")" closing more than
+// they opened would end the pair that encloses them, and an "Or" after it
+// would reach past the rating restriction. Refused like any statement the
+// engine cannot read.
+void requireNestedConditions(const QStringList& conditions)
+{
+    try {
+        data::localsql::tokenizeLocalSql(conditions.join(QLatin1Char('\n')));
+    } catch (const data::LocalSqlError& e) {
+        throw data::EngineError(QStringList{QString::fromUtf8(e.what())});
+    }
+}
+
 }  // namespace
 
 QString RatingRestriction(const TProgramDataForm& dm)
@@ -129,6 +126,8 @@ bool FindPicturesByValue(TProgramDataForm& dm, const QString& field, const QStri
 bool FindPicturesByConditions(TProgramDataForm& dm, const QStringList& conditions, const QString& orderBy)
 {
     data::StatusNotice notice(kSearching);
+    dm.SearchResult.clear();
+    requireNestedConditions(conditions);
     // A DISTINCT query must select its sort columns: the order without its
     // directions.
     QString sortColumns = orderBy;
@@ -151,9 +150,12 @@ bool FindPicturesByConditions(TProgramDataForm& dm, const QStringList& condition
         QStringLiteral("LEFT OUTER JOIN \"Album.db\" A"),
         QStringLiteral("ON (AL.AlbumID = A.AlbumID)"),
         QStringLiteral("Where"),
+        QStringLiteral("("),
     };
+    // Enclosed as a whole, so that an "Or" among the conditions cannot leave
+    // a picture outside the rating restriction.
     lines += conditions;
-    lines << restrictionLine(dm) << QStringLiteral("Order By ") + orderBy;
+    lines << QStringLiteral(")") << restrictionLine(dm) << QStringLiteral("Order By ") + orderBy;
     // A picture with several people or albums can come back on several rows
     // when a sort column comes from those joins; it keeps its first place.
     return fillSearchResult(dm, lines, kPictureId, Duplicates::Skip) > 0;

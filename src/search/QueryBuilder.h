@@ -26,9 +26,12 @@ QString RatingRestriction(const data::TProgramDataForm& dm);
 bool FindPicturesByValue(data::TProgramDataForm& dm, const QString& field, const QString& value,
                          const QString& orderBy);
 
-// Pictures matching the condition lines (put after "Where" as they are),
-// ordered by orderBy. A picture joined to several people or albums is
-// listed once, at its first row. True when the query returned any row.
+// Pictures matching the condition lines (put after "Where" as they are,
+// enclosed in one pair of parentheses before the rating restriction),
+// ordered by orderBy. Condition lines whose parentheses do not nest within
+// themselves are refused with an EngineError. A picture joined to several
+// people or albums is listed once, at its first row. True when the query
+// returned any row.
 bool FindPicturesByConditions(data::TProgramDataForm& dm, const QStringList& conditions,
                               const QString& orderBy);
 

@@ -1,5 +1,6 @@
 #include "security/LogonSound.h"
 
+#include "common/FileOperations.h"
 #include "data/SystemInfo.h"
 
 #include <QCoreApplication>
@@ -74,25 +75,37 @@ QByteArray builtInLogonSound(const QString& name)
     return {};
 }
 
+QString BuiltInLogonSoundFile(const QString& name)
+{
+    const QByteArray wave = builtInLogonSound(name);
+    const QString dir = common::PrivateDirectory();
+    if (wave.isEmpty() || dir.isEmpty())
+        return {};
+    const QString file = dir + name + QStringLiteral(".wav");
+    const QFileInfo written(file);
+    if (written.isFile() && !written.isSymLink() && written.size() == wave.size())
+        return file;
+    try {
+        common::WriteFileReplacing(file, wave);
+    } catch (const common::FileWriteError&) {
+        return {};
+    }
+    return file;
+}
+
 void PlayLogonSound(const QString& name)
 {
     const LogonSoundChoice choice = chooseLogonSound(name, QCoreApplication::applicationDirPath(),
                                                      data::SystemInfo().ProgramSoundEnabled);
-    QString file = choice.file;
     // Without an audio device there is nothing to hear: no effect is made.
     if (choice.source == LogonSoundChoice::Source::None || QMediaDevices::audioOutputs().isEmpty())
         return;
-    if (choice.source == LogonSoundChoice::Source::BuiltIn) {
-        // The effect plays from a file: the built-in wave is written once to
-        // the temporary folder.
-        file = QDir(QDir::tempPath()).filePath(QStringLiteral("kestrelview-%1.wav").arg(name));
-        if (!QFileInfo::exists(file)) {
-            QFile out(file);
-            if (!out.open(QIODevice::WriteOnly))
-                return;
-            out.write(builtInLogonSound(name));
-        }
-    }
+    // The effect plays from a file: the built-in wave is written to the
+    // session's private directory, where no other account can swap it.
+    const QString file = choice.source == LogonSoundChoice::Source::BuiltIn ? BuiltInLogonSoundFile(name)
+                                                                            : choice.file;
+    if (file.isEmpty())
+        return;
     static QSoundEffect* effect = nullptr;
     if (!effect)
         effect = new QSoundEffect(QCoreApplication::instance());

@@ -18,6 +18,11 @@ LogonSoundChoice chooseLogonSound(const QString& name, const QString& programDir
 // chime) and "AccessDenied" (a falling buzz), as 16-bit mono wave data.
 QByteArray builtInLogonSound(const QString& name);
 
+// The built-in sound written as a wave file in the session's private
+// directory (kept when already written); empty when it cannot be written
+// there or there is no such sound.
+QString BuiltInLogonSoundFile(const QString& name);
+
 // Plays "AccessGranted" or "AccessDenied" without waiting. Without an audio
 // device nothing is heard and nothing is reported.
 void PlayLogonSound(const QString& name);

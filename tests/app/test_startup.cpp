@@ -264,6 +264,9 @@ void damageUserTable(const QString& dir, const QStringList& extraUsers)
     auto db = kv::data::Database::open(dir, false);
     for (const QString& login : extraUsers)
         db->exec("INSERT INTO User (LoginName, UserName, SecurityID) VALUES ('" + login + "', '" + login + "', 1)");
+    // The text width triggers name every column; an older catalogue had none.
+    db->exec("DROP TRIGGER IF EXISTS kv_width_User_insert");
+    db->exec("DROP TRIGGER IF EXISTS kv_width_User_update");
     db->exec("ALTER TABLE User DROP COLUMN UserPassword");
 }
 

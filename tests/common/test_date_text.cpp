@@ -175,8 +175,8 @@ TEST(DateText, TwoDigitYears)
         {"00", "2000"}, {"49", "2049"}, {"50", "1950"}, {"99", "1999"},
         // Compared as text with "50".
         {"4", "204"}, {"5", "205"}, {"5a", "195a"}, {"--", "20--"},
-        // A missing year stays missing.
-        {"", ""},
+        // A missing year comes before "50" as well.
+        {"", "20"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FullYear(QString::fromLatin1(c.yy)), QString::fromLatin1(c.full)) << '"' << c.yy << '"';

@@ -5,6 +5,7 @@
 #include "common/FileCopy.h"
 #include "common/FileOperations.h"
 #include "common/MessageService.h"
+#include "support/MemoryLimit.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,6 +17,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include <sys/stat.h>
@@ -104,17 +109,104 @@ TEST(ReadyDriveTest, ExistenceOfFilesNotDirectories)
 
 TEST(ReadyDriveTest, AVolumeThatDoesNotAnswerCountsAsMissingAtOnce)
 {
-    const auto previousProbe = setReadyDriveProbe([](const QString&) {
-        std::this_thread::sleep_for(std::chrono::seconds(3));
+    // Names under /kv-hung stand for a mount that hangs until released;
+    // every other name answers at once. Both /kv-hung and /kv-other lie on
+    // the root mount, /proc on its own.
+    struct Probe {
+        std::mutex mutex;
+        std::condition_variable released;
+        bool hung = true;
+        QStringList started;
+    };
+    auto state = std::make_shared<Probe>();
+    const auto previousProbe = setReadyDriveProbe([state](const QString& name) {
+        std::unique_lock lock(state->mutex);
+        state->started << name;
+        if (name.startsWith(QLatin1String("/kv-hung/")))
+            state->released.wait(lock, [&] { return !state->hung; });
         return true;
     });
     const int previousTimeout = setReadyDriveTimeout(100);
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_FALSE(FileExistsOnReadyDrive(QStringLiteral("/media/cdrom/picture.jpg")));
-    EXPECT_LT(timer.elapsed(), 1000);
+    auto release = [state] {
+        std::lock_guard lock(state->mutex);
+        state->hung = false;
+        state->released.notify_all();
+    };
+
+    struct Call {
+        const char* file;
+        bool exists;
+        QStringList started;  // every test started so far
+    };
+    const QStringList hungA = {"/kv-hung/a.jpg"};
+    const Call calls[] = {
+        {"/kv-hung/a.jpg", false, hungA},
+        {"/kv-hung/a.jpg", false, hungA},  // Retry: waits for the same test again
+        {"/kv-hung/b.jpg", false, hungA},  // another file on the mount as well
+        {"/kv-other/c.jpg", false, hungA},
+        {"/proc/kv-d.jpg", true, hungA + QStringList{"/proc/kv-d.jpg"}},  // another mount answers
+    };
+    for (const Call& c : calls) {
+        SCOPED_TRACE(c.file);
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(FileExistsOnReadyDrive(QString::fromLatin1(c.file)), c.exists);
+        EXPECT_LT(timer.elapsed(), 1000);
+        std::lock_guard lock(state->mutex);
+        EXPECT_EQ(state->started, c.started);
+    }
+
+    // Once the mount answers, its files are tested again.
+    release();
+    EXPECT_TRUE(FileExistsOnReadyDrive(QStringLiteral("/kv-hung/b.jpg")));
+    {
+        std::lock_guard lock(state->mutex);
+        EXPECT_EQ(state->started, (QStringList{"/kv-hung/a.jpg", "/proc/kv-d.jpg", "/kv-hung/b.jpg"}));
+    }
     setReadyDriveTimeout(previousTimeout);
     setReadyDriveProbe(previousProbe);
+}
+
+TEST(PrivateDirectoryTest, OnlyADirectoryOfThisAccountWithNoAccessForOthers)
+{
+    QTemporaryDir temp;
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    const QString name = temp.filePath(QStringLiteral("047100-03-20-") + NetworkUserName());
+    const QString elsewhere = temp.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    auto mode = [](const QString& path) {
+        struct stat status {};
+        return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
+    };
+
+    const int elsewhereMode = mode(elsewhere);
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        bool given;
+    };
+    const Case cases[] = {
+        {"made", [] {}, true},
+        {"opened to others", [&] { QDir().mkpath(name); ::chmod(QFile::encodeName(name).constData(), 0777); }, true},
+        {"a link", [&] { QFile::link(elsewhere, name); }, false},
+        {"a file", [&] { writeFile(name, "x"); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(name);
+        QDir(name).removeRecursively();
+        c.prepare();
+        const QString dir = PrivateDirectory();
+        if (c.given) {
+            EXPECT_EQ(dir, name + QLatin1Char('/'));
+            EXPECT_EQ(mode(name), 0700);
+        } else {
+            EXPECT_TRUE(dir.isEmpty()) << dir.toStdString();
+        }
+    }
+    EXPECT_EQ(mode(elsewhere), elsewhereMode);  // what the link points to is left alone
+    qputenv("TMPDIR", savedTemp);
 }
 
 // ---- Counting and listing
@@ -418,6 +510,24 @@ TEST(WholeFileTest, ReplacingAndReading)
     const QString pipe = dir.filePath(QStringLiteral("pipe"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     EXPECT_FALSE(ReadWholeFile(pipe, bytes));  // would block if opened
+}
+
+TEST(WholeFileTest, ReadingTakesMemoryForTheFileNotForTheLargestAllowed)
+{
+    if (kv::test::kAddressSanitizer)
+        GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("small.jpg"));
+    WriteFileReplacing(file, QByteArray(1000, 'x'));
+    // 64 MB more address space than the child starts with; the largest file
+    // allowed is 1 GB.
+    const kv::test::ChildRun run = kv::test::runUnderMemoryLimit(qint64(64) << 20, [&file] {
+        QByteArray bytes;
+        return kv::test::Answer{ReadWholeFile(file, bytes), static_cast<int>(bytes.size()), 0, 0};
+    });
+    ASSERT_TRUE(run.finished) << "child wait status " << run.status;
+    EXPECT_EQ(run.answer[0], 1);
+    EXPECT_EQ(run.answer[1], 1000);
 }
 
 // ---- The desktop

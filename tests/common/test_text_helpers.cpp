@@ -217,12 +217,15 @@ TEST(DateTimeOrNotAvailable, ShowsDesktopDatesOrNotAvailable)
         const char* expected;
     } cases[] = {
         {0.0, "Not Available"},
-        {2.0, "01/01/1900 12:00:00 AM"},
+        // At midnight the date stands alone.
+        {2.0, "01/01/1900"},
+        {-1.0, "12/29/1899"},
+        {36526.0 + 1.0 / 86400.0, "01/01/2000 12:00:01 AM"},
         {36526.5, "01/01/2000 12:00:00 PM"},
         {45000.75, "03/15/2023 6:00:00 PM"},
         {36526.0 + (13 * 3600 + 14 * 60 + 15) / 86400.0, "01/01/2000 1:14:15 PM"},
         // A hair before midnight rounds into the next day, not to 24:00.
-        {36526.0 + (86400000.0 - 0.4) / 86400000.0, "01/02/2000 12:00:00 AM"},
+        {36526.0 + (86400000.0 - 0.4) / 86400000.0, "01/02/2000"},
         // Before 12/30/1899 the days count back but the time still forward.
         {-1.25, "12/29/1899 6:00:00 AM"},
         {-0.5, "12/30/1899 12:00:00 PM"},

@@ -269,3 +269,52 @@ TEST(CatalogueOpen, ACatalogueHeldLockedByAnotherProgramGivesAClearMessage)
     EXPECT_THAT(message.toStdString(), HasSubstr("locked by another program"));
     holder->exec(QStringLiteral("COMMIT"));
 }
+
+// A query with "?" marks runs on a statement the connection prepares once:
+// each run binds its own values, sees rows written since, and a statement
+// the catalogue cannot run is reported with its text.
+TEST(CatalogueQuery, PreparedQueryBindsItsValuesOnEveryRun)
+{
+    TempCatalogue cat;
+    auto db = cat.open();
+    db->exec(QStringLiteral("INSERT INTO Place (PlaceID, PlaceDescription) VALUES (1, 'Home'), (2, 'Say \"hi\"')"));
+    Query q(db.get());
+    q.addLine(QStringLiteral("Select *"));
+    q.addLine(QStringLiteral("From \"Place.db\""));
+    q.addLine(QStringLiteral("Where PlaceID = ? Or PlaceDescription = ?"));
+    const struct {
+        QVariantList values;
+        QStringList expected;
+    } cases[] = {
+        {{1, QString()}, {QStringLiteral("Home")}},
+        {{-1, QStringLiteral("Say \"hi\"")}, {QStringLiteral("Say \"hi\"")}},
+        {{7, QStringLiteral("' Or 1=1 Or '")}, {}},
+    };
+    for (const auto& c : cases) {
+        q.openWith(c.values);
+        QStringList found;
+        for (; !q.eof(); q.next())
+            found << readText(q, QStringLiteral("PlaceDescription"));
+        EXPECT_EQ(found, c.expected) << c.values.first().toInt();
+        q.close();
+    }
+    Statement& kept = db->preparedLocalSql(q.text());
+    db->exec(QStringLiteral("INSERT INTO Place (PlaceID, PlaceDescription) VALUES (3, 'Later')"));
+    EXPECT_EQ(&db->preparedLocalSql(q.text()), &kept);
+    q.openWith({3, QString()});
+    EXPECT_EQ(readText(q, QStringLiteral("PlaceDescription")), QStringLiteral("Later"));
+
+    // Run without values, a "?" is refused rather than read as Null.
+    for (const char* text : {"Select * From \"Place.db\" Where PlaceID = ?",
+                             "Delete From \"Place.db\" Where PlaceDescription = ?"}) {
+        const QString statement = QString::fromUtf8(text);
+        EXPECT_THAT(errorOf([&] { db->runLocalSql(statement); }).toStdString(),
+                    HasSubstr("a value marked \"?\" is not given in: " + statement.toStdString()));
+    }
+    EXPECT_EQ(db->runLocalSql(QStringLiteral("Select Count(*) From \"Place.db\" Where PlaceDescription = \"?\"")).rows->parameterCount(), 0);
+
+    q.clearSql();
+    q.addLine(QStringLiteral("Select Nowhere From \"Place.db\" Where PlaceID = ?"));
+    EXPECT_THAT(errorOf([&] { q.openWith({1}); }).toStdString(), HasSubstr("Select Nowhere"));
+    EXPECT_FALSE(q.active());
+}

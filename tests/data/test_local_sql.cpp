@@ -549,7 +549,6 @@ TEST(LocalSqlText, RefusedStatementsNameTheProblemAndQuoteTheStatement)
         {R"(Select {PersonID} From "Person.db")", R"(unexpected character "{")"},
         {R"(Select $PersonID From "Person.db")", R"(unexpected character "$")"},
         {R"(Select \PersonID From "Person.db")", R"(unexpected character "\")"},
-        {R"(Select * From "Person.db" Where PersonID = ?)", R"(unexpected character "?")"},
         {R"(Select * From "Person.db" Where PersonID = :id)", R"(unexpected character ":")"},
         {R"(Select * From "Person.db" Where PersonID = 12abc)", "malformed number"},
 

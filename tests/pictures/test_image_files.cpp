@@ -3,6 +3,7 @@
 // writing, rewriting files in place, the placeholder, and every kind of
 // unreadable file turning into the error image without a crash.
 #include "PictureTestFiles.h"
+#include "support/MemoryLimit.h"
 
 #include "common/FileOperations.h"
 #include "pictures/BmpCodec.h"
@@ -22,6 +23,7 @@
 #include <unistd.h>
 
 using namespace kv::pictures;
+using kv::test::flatJpeg;
 using kv::test::gradientPicture;
 using kv::test::meanDifference;
 using kv::test::readBytes;
@@ -427,6 +429,79 @@ TEST_F(ImageFilesTest, HugeClaimedSizesAreRefusedBeforeAllocating)
     for (const QByteArray& bytes : {lying, tall, offset}) {
         writeBytes(path(QStringLiteral("lying.bmp")), bytes);
         expectErrorImage(LoadImageFile(path(QStringLiteral("lying.bmp"))));
+    }
+}
+
+// ---- Memory of a decode
+
+TEST_F(ImageFilesTest, SmallFilesClaimingHugePicturesStayWithinTheirMemory)
+{
+    // 16384 x 16384 in well under 2 MB each: progressive colour, whose
+    // coefficients alone would take 800 MB, and baseline grey, which a
+    // preview decodes at 1/8 scale but a full decode would need 800 MB for.
+    const QString bomb = path(QStringLiteral("bomb.jpg"));
+    writeBytes(bomb, flatJpeg(16384, 16384, 3, true));
+    const QString wide = path(QStringLiteral("wide.jpg"));
+    writeBytes(wide, flatJpeg(16384, 16384, 1, false));
+    const QString large = path(QStringLiteral("large.jpg"));  // 48 MB of coefficients: fine
+    writeBytes(large, flatJpeg(4096, 4096, 3, true));
+    // A run-length coded BMP of 11000 x 11000 in 64 bytes, ended at once.
+    QByteArray runLength("BM");
+    for (quint32 v : {64u, 0u, 62u, 40u, 11000u, 11000u})
+        runLength.append(reinterpret_cast<const char*>(&v), 4);
+    for (quint16 v : {quint16(1), quint16(8)})
+        runLength.append(reinterpret_cast<const char*>(&v), 2);
+    for (quint32 v : {1u, 2u, 2835u, 2835u, 2u, 0u, 0u, 0x00FFFFFFu})
+        runLength.append(reinterpret_cast<const char*>(&v), 4);
+    runLength.append("\x00\x01", 2);
+    const QString coded = path(QStringLiteral("coded.bmp"));
+    writeBytes(coded, runLength);
+    ASSERT_LT(QFileInfo(bomb).size(), 1 << 20);
+    ASSERT_LT(QFileInfo(wide).size(), 2 << 20);
+    ErrorImage();  // drawn here, before the children
+
+    enum class Path { Preview, Full, SizeOnly };
+    struct Case {
+        const char* what;
+        QString file;
+        Path path;
+        bool read;
+        QSize size;
+    };
+    const QSize refused(200, 50);
+    const Case cases[] = {
+        {"progressive bomb, preview", bomb, Path::Preview, false, refused},
+        {"progressive bomb, full", bomb, Path::Full, false, refused},
+        {"progressive bomb, size", bomb, Path::SizeOnly, false, refused},
+        {"baseline 16384, preview", wide, Path::Preview, true, QSize(200, 200)},
+        {"baseline 16384, full", wide, Path::Full, false, refused},
+        {"baseline 16384, size", wide, Path::SizeOnly, true, QSize(16384, 16384)},
+        {"progressive 4096, preview", large, Path::Preview, true, QSize(200, 200)},
+        {"progressive 4096, full", large, Path::Full, true, QSize(4096, 4096)},
+        {"run-length BMP 11000, preview", coded, Path::Preview, false, refused},
+        {"run-length BMP 11000, full", coded, Path::Full, false, refused},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The address space may grow by 1 GiB: enough for every decode
+        // before, so that the peak itself shows what a decode takes.
+        const kv::test::ChildRun run = kv::test::runUnderMemoryLimit(qint64(1) << 30, [&c] {
+            QImageReader::setAllocationLimit(0);  // the bounds hold without Qt's own
+            bool ok = false;
+            QSize size;
+            switch (c.path) {
+            case Path::Preview: size = LoadAndFit(c.file, 200, 200, true, 1.5, &ok).size(); break;
+            case Path::Full: size = LoadImageFile(c.file, &ok).size(); break;
+            case Path::SizeOnly: size = ImageFileSize(c.file, &ok); break;
+            }
+            return kv::test::Answer{ok, size.width(), size.height(), 0};
+        });
+        ASSERT_TRUE(run.finished) << "child wait status " << run.status;
+        EXPECT_EQ(run.answer[0] != 0, c.read);
+        EXPECT_EQ(QSize(run.answer[1], run.answer[2]), c.size);
+        // A preview stays under 256 MB; a full decode far under the 1.6 GB
+        // such a file took before.
+        EXPECT_LT(run.peakGrowthMb, c.path == Path::Full ? 576 : 256);
     }
 }
 

@@ -163,12 +163,50 @@ TEST_F(QueryBuilderTest, ConditionLinesGoInAsGivenAndTheSortColumnsLoseTheirDire
     const QStringList conditions = {"(", "", "(PI.PlaceID = 2)", ")"};
     FindPicturesByConditions(dm, conditions, "PI.DateTaken DESC, P.PersonDescription ASC");
     const QStringList& sql = dm.PictureInfoQuery.sql();
-    ASSERT_EQ(sql.size(), 15 + conditions.size() + 2);
+    ASSERT_EQ(sql.size(), 16 + conditions.size() + 3);
     EXPECT_EQ(sql.first(), "Select DISTINCT PI.PictureID, PI.DateTaken, P.PersonDescription");
-    EXPECT_EQ(sql.mid(14, 1), QStringList{"Where"});
-    EXPECT_EQ(sql.mid(15, conditions.size()), conditions);
+    EXPECT_EQ(sql.mid(14, 2), (QStringList{"Where", "("}));
+    EXPECT_EQ(sql.mid(16, conditions.size()), conditions);
+    EXPECT_EQ(sql.at(sql.size() - 3), ")");
     EXPECT_EQ(sql.at(sql.size() - 2), "And (PI.RatingID In (-1, 1, 2))");
     EXPECT_EQ(sql.last(), "Order By PI.DateTaken DESC, P.PersonDescription ASC");
+}
+
+TEST_F(QueryBuilderTest, NoConditionLinesReachPastTheRatingRestriction)
+{
+    // Only rating 1: of place 1 the user may see picture 1, not picture 2
+    // (rating 2), 3 (rating 3) or 4 (no rating); picture 5 is at place 2.
+    dm.PermittedRatings.clear();
+    dm.PermittedRatings.append(1);
+    const QStringList seen = {"1", "5"};
+    struct Case {
+        const char* what;
+        QStringList conditions;
+        QStringList expected;  // empty: refused
+    };
+    const Case cases[] = {
+        {"Or between two rows", {"(PI.PlaceID = 1)", "Or (PI.PlaceID = 2)"}, seen},
+        {"misnested, balanced", {"(", "(PI.PlaceID = 1))", "Or ((PI.PlaceID = 2)", ")"}, seen},
+        {"parentheses in a text", {"(Upper(PI.PictureDescription) Like \"%)%\")", "Or (PI.PlaceID = 2)"}, {"5"}},
+        // Balanced in the statement once enclosed, but closing the pair
+        // that encloses them.
+        {"closes more than it opened", {"(PI.PlaceID = 1))", "Or ((PI.PlaceID = 2)"}, {}},
+        {"unbalanced", {"((PI.PlaceID = 1)", "Or (PI.PlaceID = 2)"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        status = {};
+        dm.SearchResult.append(99);
+        if (c.expected.isEmpty()) {
+            EXPECT_THROW(FindPicturesByConditions(dm, c.conditions, "PI.PictureID"), EngineError);
+            EXPECT_TRUE(dm.SearchResult.isEmpty());
+        } else {
+            EXPECT_TRUE(FindPicturesByConditions(dm, c.conditions, "PI.PictureID"));
+            EXPECT_EQ(dm.SearchResult.items(), c.expected);
+        }
+        EXPECT_EQ(status.open, 0);
+        EXPECT_FALSE(dm.PictureInfoQuery.active());
+    }
 }
 
 TEST_F(QueryBuilderTest, NoPermittedRatingsFindsNothing)

@@ -2,6 +2,7 @@
 #include "support/WindowTest.h"
 
 #include "common/DataControls.h"
+#include "common/FileOperations.h"
 #include "common/MessageService.h"
 #include "data/LoginData.h"
 #include "data/SessionRegistry.h"
@@ -25,6 +26,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace kv::security;
 using kv::common::MessageAnswer;
@@ -128,15 +132,28 @@ TEST_F(LogonTest, LoneSupervisorAndAutomaticLogon)
     EXPECT_EQ(dialogs, 1);
     EXPECT_TRUE(r.cancelled);
 
-    // AutoLogin with the session's name: no dialog, no password.
+    // AutoLogin with the session's name: no dialog, no password. The name
+    // is the account's own; USER and LOGNAME say whatever the one who
+    // started the program set.
+    const passwd* account = ::getpwuid(::getuid());
+    if (!account)
+        GTEST_SKIP() << "the account has no name";
+    const QString accountName = QString::fromLocal8Bit(account->pw_name);
     const QByteArray savedUser = qgetenv("USER");
-    qputenv("USER", "Ann");
+    const QByteArray savedLogName = qgetenv("LOGNAME");
+    qputenv("USER", "Supervisor");
+    qputenv("LOGNAME", "Supervisor");
     setSetting("AutoLogin", true);
     r = RunLogon(dm, false, dialog);
+    EXPECT_FALSE(r.loggedOn);
+    EXPECT_EQ(dialogs, 2);
+    addUser(accountName, "pw", 2);
+    r = RunLogon(dm, false, dialog);
     EXPECT_TRUE(r.loggedOn);
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(LoginData().LoginName, "ANN");
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(LoginData().LoginName, accountName.toUpper());
     qputenv("USER", savedUser);
+    qputenv("LOGNAME", savedLogName);
 }
 
 TEST_F(LogonTest, OnlyTheAdministratorProfileGetsInWhileLoginsAreDisabled)
@@ -204,6 +221,28 @@ TEST(LogonSound, FileBesideTheProgramWinsThenBuiltInWhenSoundsAreOn)
     }
     EXPECT_TRUE(builtInLogonSound("Other").isEmpty());
     PlayLogonSound("AccessGranted");  // no audio device here: silence, no error
+}
+
+TEST(LogonSound, BuiltInSoundsAreWrittenOnlyToThePrivateDirectory)
+{
+    QTemporaryDir temp;
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    const QString file = BuiltInLogonSoundFile("AccessGranted");
+    EXPECT_EQ(file, kv::common::PrivateDirectory() + "AccessGranted.wav");
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), builtInLogonSound("AccessGranted"));
+    EXPECT_TRUE(BuiltInLogonSoundFile("Other").isEmpty());
+
+    // Another account took the private directory's name first: nothing is
+    // written through its link.
+    QDir(kv::common::PrivateDirectory()).removeRecursively();
+    QTemporaryDir taken;
+    ASSERT_TRUE(QFile::link(taken.path(), temp.filePath("047100-03-20-" + kv::common::NetworkUserName())));
+    EXPECT_TRUE(BuiltInLogonSoundFile("AccessDenied").isEmpty());
+    EXPECT_TRUE(QDir(taken.path()).isEmpty());
+    qputenv("TMPDIR", savedTemp);
 }
 
 TEST_F(LogonTest, UserSettingsPasswordsAndResetForms)

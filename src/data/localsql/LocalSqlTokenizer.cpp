@@ -152,7 +152,7 @@ private:
             pos_ += 2;
             return {TokenKind::Symbol, s_.mid(pos_ - 2, 2)};
         }
-        static const QString singles = QStringLiteral("(),.*=<>+-/");
+        static const QString singles = QStringLiteral("(),.*=<>+-/?");
         if (!singles.contains(c))
             refuse(QStringLiteral("unexpected character \"%1\"").arg(c));
         ++pos_;

@@ -11,7 +11,7 @@ enum class TokenKind {
     Number,     // 12, 3.5, 1e3
     DoubleText, // "..." : a table file name, a column after "alias.", else a string
     SingleText, // '...' : always a string
-    Symbol,     // ( ) , . * = <> != < <= > >= + - / ||
+    Symbol,     // ( ) , . * = <> != < <= > >= + - / || and ? (a parameter bound when run)
 };
 
 struct Token {

@@ -14,6 +14,7 @@
 #include "reference/ExportForm.h"
 #include "reference/ImportData.h"
 #include "reference/ImportForm.h"
+#include "reference/MoveReferenceForm.h"
 #include "security/SecurityData.h"
 
 #include <QFileDialog>
@@ -25,6 +26,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace kv::reference {
 
@@ -41,6 +44,16 @@ common::DBEdit* boundEdit(QWidget* parent, data::DataSource* source, const QStri
     e->setDataSource(source);
     e->setDataField(field);
     return e;
+}
+
+// The rows others refer to in a way the user decides on when they go.
+std::optional<ReassignKind> reassignKind(EditorKind kind)
+{
+    switch (kind) {
+    case EditorKind::Rating: return ReassignKind::Rating;
+    case EditorKind::PersonGroup: return ReassignKind::PersonGroup;
+    default: return std::nullopt;
+    }
 }
 
 // The data source the data module keeps for a table.
@@ -276,6 +289,13 @@ void TReferenceEditor::DeleteBtnClick()
     if (!common::askDestructive(m_family.deleteQuestion))
         return;
     const qint64 id = data::readInteger(t, m_family.idField);
+    // A stored rating or person group goes in the Move window's own
+    // transaction, together with the references the user moves or clears.
+    if (const auto reassign = reassignKind(m_family.kind); reassign && t.state() != data::DataSet::State::Insert) {
+        t.cancel();
+        RunReassignForm(*reassign, m_dm, id, this);
+        return;
+    }
     // The row and what follows its delete stand or fall together.
     m_dm.InOneTransaction([&] {
         t.deleteRecord();
