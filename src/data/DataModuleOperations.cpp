@@ -275,6 +275,21 @@ void TProgramDataForm::ClearSettingsDefault(SettingsDefault which, qint64 delete
     });
 }
 
+void TProgramDataForm::ClearSettingsDefaults()
+{
+    QStringList assignments;
+    for (const DefaultField& d : kDefaultFields)
+        assignments << QStringLiteral("%1 = Null").arg(QString::fromLatin1(d.field));
+    runStatement(SettingsQuery, {QStringLiteral("Update \"Settings.db\""),
+                                 QStringLiteral("Set ") + assignments.join(QStringLiteral(", "))});
+    m_database->afterCommit([this] {
+        for (const DefaultField& d : kDefaultFields)
+            SystemInfo().*d.member = -1;
+        if (SettingsTable.active() && !editing(SettingsTable))
+            SettingsTable.refresh();
+    });
+}
+
 TouchedTables::TouchedTables(TProgramDataForm& dm)
     : m_written(*dm.KestrelviewDatabase())
 {

@@ -120,6 +120,9 @@ public:
     // When the deleted row's references moved to another row (replacementId
     // not negative), the default follows them to that row instead.
     void ClearSettingsDefault(SettingsDefault which, qint64 deletedId, qint64 replacementId = -1);
+    // Every settings default set to Null at once (the rows they named are
+    // all gone), -1 in the loaded settings once the change commits.
+    void ClearSettingsDefaults();
 
     // Runs several changes as one transaction (a delete and its cascade):
     // all stand or none. On failure the tables the work touched are

@@ -95,6 +95,14 @@ std::function<void()>& entryCreatedHook()
 
 }  // namespace
 
+QString describeSessions(const std::vector<SessionEntry>& sessions)
+{
+    QStringList names;
+    for (const SessionEntry& e : sessions)
+        names << QStringLiteral("%1 on %2").arg(e.userName.isEmpty() ? QStringLiteral("Unknown") : e.userName, e.hostName);
+    return names.join(QStringLiteral(", "));
+}
+
 void SessionRegistry::setEntryCreatedHook(std::function<void()> hook) { entryCreatedHook() = std::move(hook); }
 
 SessionRegistry::SessionRegistry(const QString& catalogueDirectory, const QString& userName)
@@ -220,35 +228,41 @@ std::vector<SessionEntry> SessionRegistry::liveSessions() const
     return liveSessions(QFileInfo(m_folder).path(), m_file);
 }
 
-int SessionRegistry::otherSessionCount() const
-{
-    int n = 0;
-    for (const SessionEntry& e : liveSessions())
-        if (!(e.processId == QCoreApplication::applicationPid() && e.hostName == QSysInfo::machineHostName()))
-            ++n;
-    return n;
-}
+int SessionRegistry::otherSessionCount() const { return static_cast<int>(otherSessions().size()); }
 
 QString SessionRegistry::exclusiveUseMessage() const
 {
-    QStringList holders;
-    for (const SessionEntry& e : liveSessions(QFileInfo(m_folder).path()))
-        holders << QStringLiteral("%1 on %2").arg(e.userName.isEmpty() ? QStringLiteral("Unknown") : e.userName, e.hostName);
+    const QString holders = describeSessions(liveSessions(QFileInfo(m_folder).path()));
     return common::FormatMessage(QStringLiteral("The catalogue is in exclusive use by another program (%s%).\r"
                                                 "Try again when its work is done."),
-                                 holders.isEmpty() ? QStringLiteral("maintenance") : holders.join(QStringLiteral(", ")));
+                                 holders.isEmpty() ? QStringLiteral("maintenance") : holders);
+}
+
+std::vector<SessionEntry> SessionRegistry::otherSessions() const
+{
+    std::vector<SessionEntry> others;
+    for (const SessionEntry& e : liveSessions())
+        if (!(e.processId == QCoreApplication::applicationPid() && e.hostName == QSysInfo::machineHostName()))
+            others.push_back(e);
+    return others;
 }
 
 QString SessionRegistry::takeExclusiveUse()
 {
-    const auto busy = [](int others) {
-        return QStringLiteral("Table is busy: the catalogue is open in %1 other program(s).").arg(others);
+    // Names the programs in the way, so that the user knows whom to ask.
+    const auto busy = [this] {
+        const std::vector<SessionEntry> others = otherSessions();
+        if (others.empty())
+            return QStringLiteral("Table is busy: the catalogue is open in another program.");
+        return QStringLiteral("Table is busy: the catalogue is open in %1 other program(s): %2.")
+            .arg(others.size())
+            .arg(describeSessions(others));
     };
     if (m_useLockFd < 0 || !setLock(m_useLockFd, F_WRLCK))
-        return busy(std::max(otherSessionCount(), 1));
-    if (const int others = otherSessionCount(); others > 0) {
+        return busy();
+    if (otherSessionCount() > 0) {
         endExclusiveUse();
-        return busy(others);
+        return busy();
     }
     return {};
 }

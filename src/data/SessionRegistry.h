@@ -17,6 +17,9 @@ struct SessionEntry {
     QString started;  // ISO date and time
 };
 
+// "USER on HOST" for each program, joined by ", ".
+QString describeSessions(const std::vector<SessionEntry>& sessions);
+
 // The programs that have one catalogue open, kept as one small file per
 // program in the catalogue directory's "Sessions" folder. Each program holds
 // a lock on its own file while it runs; the lock goes with the process, so
@@ -49,6 +52,7 @@ public:
     // Every live program with the catalogue open, this one included.
     std::vector<SessionEntry> liveSessions() const;
     // Live programs other than this one.
+    std::vector<SessionEntry> otherSessions() const;
     int otherSessionCount() const;
 
     // Takes the catalogue for this program alone: empty text when done,

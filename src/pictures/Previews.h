@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FileOperations.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -19,6 +21,13 @@ inline constexpr double kPreviewEnlargement = 1.5;
 // The preview file of a picture: the preview directory, the ID in decimal
 // and ".jpg".
 QString PreviewPath(qint64 pictureId);
+
+// The preview files of a preview directory: its files matching "*.jpg"
+// (any letter case), counted by the table information and brought to a new
+// key when the preview key changes. A missing directory has none.
+inline constexpr const char* kPreviewFileMask = "*.jpg";
+common::FileCount CountPreviewFiles(const QString& previewDirectory);
+QStringList ListPreviewFiles(const QString& previewDirectory);
 
 // The preview of a picture file as the preview writers make it: the file
 // fitted into the preview box of the settings.

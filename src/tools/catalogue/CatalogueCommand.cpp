@@ -1,5 +1,6 @@
 #include "tools/catalogue/CatalogueCommand.h"
 
+#include "tools/catalogue/MaintenanceCommands.h"
 #include "tools/catalogue/TransferCommands.h"
 
 #include "app/StartupValues.h"
@@ -17,7 +18,7 @@ const char* kUsage =
     "       kestrelview-catalogue tables DIR\n"
     "       kestrelview-catalogue where [PROGRAM_DIR]\n";
 
-void printUsage(QTextStream& err) { err << kUsage << kTransferUsage; }
+void printUsage(QTextStream& err) { err << kUsage << kTransferUsage << kMaintenanceUsage; }
 
 int create(const QString& dir, QTextStream& out)
 {
@@ -86,6 +87,8 @@ int runCatalogueCommand(const QStringList& arguments, QTextStream& out, QTextStr
     const QString command = arguments.value(0);
     if (isTransferCommand(command))
         return runTransferCommand(arguments, out, err);
+    if (isMaintenanceCommand(command))
+        return runMaintenanceCommand(arguments, out, err);
     const bool known = (command == u"create" && arguments.size() == 2) || (command == u"sql" && arguments.size() == 3)
                        || (command == u"tables" && arguments.size() == 2)
                        || (command == u"where" && arguments.size() <= 2);

@@ -6,7 +6,7 @@
 namespace kv::tools {
 
 // The kestrelview-catalogue command: create, sql, tables, where, export,
-// import. Returns the exit code; output and errors go to the given streams.
+// import, check, backup, pack. Returns the exit code; output and errors go to the given streams.
 int runCatalogueCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
 }  // namespace kv::tools

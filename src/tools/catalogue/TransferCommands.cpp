@@ -1,5 +1,7 @@
 #include "tools/catalogue/TransferCommands.h"
 
+#include "tools/catalogue/ToolResponder.h"
+
 #include "common/MessageService.h"
 #include "data/Database.h"
 #include "data/ProgramDataForm.h"
@@ -76,25 +78,6 @@ std::optional<TransferOptions> parse(const QStringList& arguments)
         return std::nullopt;
     return o;
 }
-
-// Errors the runs show go to the error stream; notices and questions are
-// not shown (questions take their default answer).
-class ToolResponder : public common::MessageResponder {
-public:
-    explicit ToolResponder(QTextStream& err)
-        : m_err(err)
-    {
-    }
-    common::MessageAnswer respond(const common::Message& message) override
-    {
-        if (message.kind == common::MessageKind::Error || message.kind == common::MessageKind::Warning)
-            m_err << "kestrelview-catalogue: " << common::messageDisplayText(message.text) << "\n";
-        return message.defaultAnswer;
-    }
-
-private:
-    QTextStream& m_err;
-};
 
 int exportRows(data::TProgramDataForm& dm, const reference::EditorFamily& family, const TransferOptions& o,
                QTextStream& out)

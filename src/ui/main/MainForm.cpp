@@ -1,5 +1,6 @@
 #include "ui/main/MainForm.h"
 
+#include "admin/MaintenanceCommands.h"
 #include "app/StartupValues.h"
 #include "common/ShowModal.h"
 #include "reference/editors/PickProtocol.h"
@@ -144,6 +145,16 @@ void TMainForm::buildMenus()
     for (const auto& [key, kind] : editors)
         connect(action(QString::fromLatin1(key)), &QAction::triggered, this, [this, kind = kind] { OpenEditor(kind); });
     connect(action(QStringLiteral("&Help/Product Help")), &QAction::triggered, this, &TMainForm::ProductHelpClick);
+    const std::pair<const char*, void (*)(data::TProgramDataForm&, QWidget*)> maintenance[] = {
+        {"&File/&Pack Database", admin::PackDatabaseClick},
+        {"&File/Clear Database", admin::ClearDatabaseClick},
+        {"&File/&Information", admin::InformationClick},
+        {"&Tools/Reset Image Size", admin::ResetImageSizeClick}};
+    for (const auto& [key, command] : maintenance)
+        connect(action(QString::fromLatin1(key)), &QAction::triggered, this, [this, command = command] {
+            if (m_dm)
+                command(*m_dm, this);
+        });
 }
 
 QAction* TMainForm::action(const QString& key) const { return m_actions.value(key); }
