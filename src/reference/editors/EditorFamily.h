@@ -18,7 +18,8 @@ namespace kv::reference {
 
 // The editors of the simple reference tables, and the other editors that
 // take part in picking.
-enum class EditorKind { Place, Category, SubCategory, Rating, PersonGroup, Album };
+enum class EditorKind { Place, Category, SubCategory, Rating, PersonGroup, Album,
+                        Person };
 
 // What one reference editor is: everything in which the six editors differ.
 struct EditorFamily {
@@ -53,6 +54,8 @@ struct EditorFamily {
     QStringList importSpecs;  // empty: no import
     QString importKeyField;
     QString importTableFile;
+    // Export and import offer the date format list (the table has dates).
+    bool transfersDates = false;
 };
 
 const EditorFamily& editorFamily(EditorKind kind);

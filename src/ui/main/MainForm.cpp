@@ -138,7 +138,8 @@ void TMainForm::buildMenus()
         {"&Tables/&Place", reference::EditorKind::Place},
         {"&Tables/&Category", reference::EditorKind::Category},
         {"&Tables/&Sub-Category", reference::EditorKind::SubCategory},
-        {"&Tables/P&erson Group", reference::EditorKind::PersonGroup}};
+        {"&Tables/P&erson Group", reference::EditorKind::PersonGroup},
+        {"&Tables/&Person", reference::EditorKind::Person}};
     for (const auto& [key, kind] : editors)
         connect(action(QString::fromLatin1(key)), &QAction::triggered, this, [this, kind = kind] { OpenEditor(kind); });
     connect(action(QStringLiteral("&Help/Product Help")), &QAction::triggered, this, &TMainForm::ProductHelpClick);
