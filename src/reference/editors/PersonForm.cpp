@@ -158,11 +158,14 @@ TPersonForm::TPersonForm(data::TProgramDataForm& dm, QWidget* parent)
     previewButtons->addWidget(m_clearPreview);
     previewButtons->addWidget(m_showPreview);
     previewButtons->addStretch();
-    auto* previewRow = new QHBoxLayout(previewPage);
+    auto* previewRow = new QHBoxLayout;
     previewRow->addWidget(m_image);
     previewRow->addWidget(m_noPreview);
     previewRow->addLayout(previewButtons);
     previewRow->addStretch();
+    auto* previewRows = new QVBoxLayout(previewPage);
+    previewRows->addLayout(previewRow);
+    previewRows->addStretch();
     m_tabs->addTab(previewPage, QStringLiteral("Preview"));
 
     auto* modified = new QHBoxLayout;
@@ -172,7 +175,7 @@ TPersonForm::TPersonForm(data::TProgramDataForm& dm, QWidget* parent)
     auto* groupRows = new QVBoxLayout(group);
     groupRows->addWidget(m_tabs, 1);
     groupRows->addLayout(modified);
-    resize(860, 420);
+    resize(1060, 440);
 
     connect(m_birthdayButton, &QPushButton::clicked, this, &TPersonForm::BirthdayCalendarClick);
     connect(m_deathButton, &QPushButton::clicked, this, &TPersonForm::DeathCalendarClick);

@@ -591,3 +591,25 @@ TEST_F(PersonEditorTest, ExportAndImportRoundTrip)
     EXPECT_EQ(stored("SELECT COUNT(*) FROM Person WHERE GroupType IS NOT NULL").toInt(), 0);
     EXPECT_EQ(dm.PersonTable.recordCount(), 3);
 }
+
+// With KV_SCREENSHOT_DIR set, saves a picture of the person editor as a
+// user sees it.
+TEST_F(PersonEditorTest, PersonEditorScreenshot)
+{
+    const qint64 family = addGroup("Family");
+    addPerson("Ann Smith", {{"Birthdate", QDate(1961, 4, 12)}, {"GroupType", family}, {"HomePhone", "(555) 123-4567"}});
+    addPerson("Bob Jones", {{"GroupType", family}});
+    TPersonForm form(dm);
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.grid()->model()->rowCount(), 2);
+    EXPECT_EQ(form.grid()->model()->headerData(2, Qt::Horizontal).toString(), "Group");
+    const QString dir = qEnvironmentVariable("KV_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+        for (int tab = 0; tab < form.tabs()->count(); ++tab) {
+            form.tabs()->setCurrentIndex(tab);
+            QApplication::processEvents();
+            EXPECT_TRUE(form.grab().save(QString("%1/person-editor-%2.png").arg(dir).arg(tab)));
+        }
+    }
+}
