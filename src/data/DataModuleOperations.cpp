@@ -78,6 +78,11 @@ void TProgramDataForm::ReplaceRatingInRatingLists(qint64 oldRating, qint64 newRa
                                        QStringLiteral("Where RatingID = ") + id(oldRating)});
     } else {
         StatusNotice notice(QStringLiteral("Please Wait: Changing Rating To New Rating In User Access Lists"));
+        // A user who may see both ratings keeps one row of the new one.
+        runStatement(RatingListQuery, {QStringLiteral("Delete From \"RatingList.db\""),
+                                       QStringLiteral("Where RatingID = ") + id(oldRating) + QStringLiteral(" And UserID In"),
+                                       QStringLiteral("(Select UserID From \"RatingList.db\" Where RatingID = ") +
+                                           id(newRating) + QStringLiteral(")")});
         runStatement(RatingListQuery, {QStringLiteral("Update \"RatingList.db\""),
                                        QStringLiteral("Set RatingID = ") + id(newRating),
                                        QStringLiteral("Where RatingID = ") + id(oldRating)});
@@ -96,6 +101,14 @@ void TProgramDataForm::ReplaceRatingInPictures(qint64 oldRating, qint64 newRatin
                                         QStringLiteral("Set RatingID = ") + id(newRating),
                                         QStringLiteral("Where RatingID = ") + id(oldRating)});
     }
+}
+
+void TProgramDataForm::ReplaceGroupInPersons(qint64 oldGroup, qint64 newGroup)
+{
+    runStatement(PersonQuery, {QStringLiteral("Update \"Person.db\""),
+                               newGroup < 0 ? QStringLiteral("Set GroupType = Null")
+                                            : QStringLiteral("Set GroupType = ") + id(newGroup),
+                               QStringLiteral("Where GroupType = ") + id(oldGroup)});
 }
 
 void TProgramDataForm::RemovePictureFromAlbums(qint64 picture)
@@ -262,17 +275,20 @@ void TProgramDataForm::SetPersonPicture(qint64 person, qint64 picture)
                                QStringLiteral("Where PersonID = ") + id(person)});
 }
 
-void TProgramDataForm::ClearSettingsDefault(SettingsDefault which, qint64 deletedId)
+void TProgramDataForm::ClearSettingsDefault(SettingsDefault which, qint64 deletedId, qint64 replacementId)
 {
     const auto* d = std::find_if(std::begin(kDefaultFields), std::end(kDefaultFields),
                                  [which](const DefaultField& f) { return f.which == which; });
     const QString field = QString::fromLatin1(d->field);
-    runStatement(SettingsQuery, {QStringLiteral("Update \"Settings.db\""), QStringLiteral("Set %1 = Null").arg(field),
+    const qint64 next = replacementId < 0 ? -1 : replacementId;
+    runStatement(SettingsQuery, {QStringLiteral("Update \"Settings.db\""),
+                                 next < 0 ? QStringLiteral("Set %1 = Null").arg(field)
+                                          : QStringLiteral("Set %1 = ").arg(field) + id(next),
                                  QStringLiteral("Where %1 = ").arg(field) + id(deletedId)});
-    m_database->afterCommit([this, member = d->member, field, deletedId] {
+    m_database->afterCommit([this, member = d->member, field, deletedId, next] {
         TSystemInfo& info = SystemInfo();
         if (info.*member == deletedId)
-            info.*member = -1;
+            info.*member = next;
         // The settings row as the data module shows it; a pending edit of it
         // (the settings window) no longer offers the deleted row either.
         if (!SettingsTable.active())
@@ -280,7 +296,7 @@ void TProgramDataForm::ClearSettingsDefault(SettingsDefault which, qint64 delete
         if (!editing(SettingsTable))
             SettingsTable.refresh();
         else if (readInteger(SettingsTable, field) == deletedId)
-            SettingsTable.setFieldValue(field, QVariant());
+            SettingsTable.setFieldValue(field, next < 0 ? QVariant() : QVariant(next));
     });
 }
 

@@ -93,6 +93,9 @@ public:
     // ---- Operations on the catalogue (cascades and lookups)
     void ReplaceRatingInRatingLists(qint64 oldRating, qint64 newRating);
     void ReplaceRatingInPictures(qint64 oldRating, qint64 newRating);
+    // Persons of the old group go to the new one; a negative new group
+    // leaves them in none.
+    void ReplaceGroupInPersons(qint64 oldGroup, qint64 newGroup);
     void RemovePictureFromAlbums(qint64 picture);
     void RemoveAlbumFromPictures(qint64 album);
     void ClearPlaceInPictures(qint64 place);
@@ -121,7 +124,9 @@ public:
     void SetPersonPicture(qint64 person, qint64 picture);
     // A settings default that names a deleted row names none any more: Null
     // in the Settings row, -1 in the loaded settings once the delete commits.
-    void ClearSettingsDefault(SettingsDefault which, qint64 deletedId);
+    // When the deleted row's references moved to another row (replacementId
+    // not negative), the default follows them to that row instead.
+    void ClearSettingsDefault(SettingsDefault which, qint64 deletedId, qint64 replacementId = -1);
 
     // Runs several changes as one transaction (a delete and its cascade):
     // all stand or none. On failure the tables the work touched are

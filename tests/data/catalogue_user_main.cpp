@@ -8,6 +8,9 @@
 //                              print "ready", wait until killed
 //   hold DIR                   keep a connection open after a read, print
 //                              "ready", wait until killed
+//   lock DIR                   begin a write transaction (as a workstation
+//                              in the middle of a change), print "ready",
+//                              wait until killed
 #include "data/CatalogueFiles.h"
 #include "data/ProgramDataForm.h"
 #include "data/SchemaUpdates.h"
@@ -79,6 +82,14 @@ int hold(const QStringList& args)
     waitUntilKilled();
 }
 
+int lock(const QStringList& args)
+{
+    auto db = Database::open(args[2], false);
+    db->exec(QStringLiteral("BEGIN IMMEDIATE"));
+    ready();
+    waitUntilKilled();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -95,10 +106,12 @@ int main(int argc, char* argv[])
             return holdExclusive(args);
         if (command == QLatin1String("hold") && args.size() == 3)
             return hold(args);
+        if (command == QLatin1String("lock") && args.size() == 3)
+            return lock(args);
     } catch (const EngineError& e) {
         std::printf("%s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: kv_catalogue_user open|update|exclusive|hold ...\n");
+    std::fprintf(stderr, "usage: kv_catalogue_user open|update|exclusive|hold|lock ...\n");
     return 2;
 }

@@ -399,6 +399,19 @@ TEST_F(RecordRulesTest, CascadesChangeTheirRows)
     dm.ReplaceRatingInRatingLists(5, -1);
     dm.LoadPermittedRatings();
     EXPECT_EQ(dm.PermittedRatings.items(), QStringList({"4"}));
+    // Moving a rating: user 7, who held both, keeps one row of the new one.
+    add(dm.RatingListTable, {{"UserID", 7}, {"RatingID", 6}});
+    add(dm.RatingListTable, {{"UserID", 8}, {"RatingID", 6}});
+    dm.ReplaceRatingInRatingLists(6, 4);
+    EXPECT_EQ(count("Select Count(UserID) From \"RatingList.db\" Where UserID = 7 And RatingID = 4"), 1);
+    EXPECT_EQ(count("Select Count(UserID) From \"RatingList.db\" Where UserID = 8 And RatingID = 4"), 1);
+    EXPECT_EQ(count("Select Count(UserID) From \"RatingList.db\" Where RatingID = 6"), 0);
+    for (const qint64 group : {2, 2, 3})
+        add(dm.PersonTable, {{"PersonDescription", "Ann"}, {"GroupType", group}});
+    dm.ReplaceGroupInPersons(2, 3);
+    EXPECT_EQ(count("Select Count(PersonID) From \"Person.db\" Where GroupType = 3"), 3);
+    dm.ReplaceGroupInPersons(3, -1);
+    EXPECT_EQ(count("Select Count(PersonID) From \"Person.db\" Where GroupType Is Null"), 3);
     dm.MovePictureToLocation(a, 3, 2);
     EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\" Where StorageLocationID = 3 And MediaTypeID = 2"), 1);
 }
@@ -576,6 +589,16 @@ TEST_F(RecordRulesTest, ClearingASettingsDefaultNamesNoRowAnyMore)
         EXPECT_EQ(stored(), -1) << c.field;  // Null
         EXPECT_EQ(SystemInfo().*c.member, -1) << c.field;
         EXPECT_TRUE(settings.isNull(field)) << c.field;  // the component shows it too
+
+        // References moved to another row: the default follows them.
+        ASSERT_TRUE(settings.edit());
+        settings.setFieldValue(field, 5);
+        ASSERT_TRUE(settings.post());
+        SystemInfo().*c.member = 5;
+        dm.ClearSettingsDefault(c.which, 5, 9);
+        EXPECT_EQ(stored(), 9) << c.field;
+        EXPECT_EQ(SystemInfo().*c.member, 9) << c.field;
+        EXPECT_EQ(readInteger(settings, field), 9) << c.field;
     }
 
     // A pending edit of the settings row no longer offers the deleted row.
@@ -584,6 +607,10 @@ TEST_F(RecordRulesTest, ClearingASettingsDefaultNamesNoRowAnyMore)
     dm.ClearSettingsDefault(SettingsDefault::Place, 8);
     EXPECT_EQ(settings.state(), DataSet::State::Edit);
     EXPECT_TRUE(settings.isNull("DefaultPlaceID"));
+    settings.setFieldValue("DefaultRatingID", 3);
+    dm.ClearSettingsDefault(SettingsDefault::Rating, 3, 4);
+    EXPECT_EQ(settings.state(), DataSet::State::Edit);
+    EXPECT_EQ(readInteger(settings, "DefaultRatingID"), 4);
 }
 
 TEST_F(RecordRulesTest, StatusTextClosesWhenTheEngineRefuses)

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 namespace kv::test {
 
@@ -37,5 +39,15 @@ struct OpenDataModule {
     }
     data::Database& db() { return *dm.KestrelviewDatabase(); }
 };
+
+// Posts a new row with the values and returns its key (the first field).
+inline qint64 addRow(data::Table& t, std::initializer_list<std::pair<const char*, QVariant>> values)
+{
+    EXPECT_TRUE(t.insert());
+    for (const auto& [field, value] : values)
+        t.setFieldValue(QString::fromLatin1(field), value);
+    EXPECT_TRUE(t.post());
+    return data::readInteger(t, t.fieldNames().first());
+}
 
 }  // namespace kv::test

@@ -15,6 +15,7 @@
 #include "reference/ExportForm.h"
 #include "reference/ImportData.h"
 #include "reference/ImportForm.h"
+#include "reference/MoveReferenceForm.h"
 #include "security/SecurityData.h"
 
 #include <QFileDialog>
@@ -26,6 +27,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace kv::reference {
 
@@ -42,6 +45,16 @@ common::DBEdit* boundEdit(QWidget* parent, data::DataSource* source, const QStri
     e->setDataSource(source);
     e->setDataField(field);
     return e;
+}
+
+// The rows others refer to in a way the user decides on when they go.
+std::optional<ReassignKind> reassignKind(EditorKind kind)
+{
+    switch (kind) {
+    case EditorKind::Rating: return ReassignKind::Rating;
+    case EditorKind::PersonGroup: return ReassignKind::PersonGroup;
+    default: return std::nullopt;
+    }
 }
 
 // The data source the data module keeps for a table.
@@ -294,6 +307,13 @@ void TReferenceEditor::DeleteBtnClick()
     if (!common::askDestructive(m_family.deleteQuestion))
         return;
     const qint64 id = data::readInteger(t, m_family.idField);
+    // A stored rating or person group goes in the Move window's own
+    // transaction, together with the references the user moves or clears.
+    if (const auto reassign = reassignKind(m_family.kind); reassign && t.state() != data::DataSet::State::Insert) {
+        t.cancel();
+        RunReassignForm(*reassign, m_dm, id, this);
+        return;
+    }
     // The row and what follows its delete stand or fall together.
     m_dm.InOneTransaction([&] {
         t.deleteRecord();
