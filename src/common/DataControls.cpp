@@ -261,16 +261,43 @@ void DBEdit::setDataSource(DataSource* source) { m_link.setDataSource(source); }
 
 void DBEdit::setDataField(const QString& field) { m_link.setFieldName(field); }
 
+void DBEdit::setEditMask(const QString& editMask)
+{
+    m_mask = TranslateEditMask(editMask);
+    loadValue();
+}
+
 void DBEdit::loadValue()
 {
     const int limit = fieldTextLimit(m_link.dataSet(), m_link.fieldName());
     setMaxLength(limit > 0 ? limit : 32767);
-    setText(fieldDisplayText(m_link.fieldType(), m_link.value()));
+    const QString text = fieldDisplayText(m_link.fieldType(), m_link.value());
+    if (m_mask.isEmpty()) {
+        setText(text);
+        return;
+    }
+    setInputMask(m_mask.qtInputMask());
+    setText(text);
+    // The mask would rearrange a value it does not fit: shown as stored.
+    if (!text.isEmpty() && MaskedValue(m_mask, displayText()) != text) {
+        setInputMask(QString());
+        setText(text);
+    }
 }
 
 void DBEdit::userEdited(const QString& text)
 {
-    if (m_link.isBound() && !m_link.write(fieldValueFromText(m_link.fieldType(), text)))
+    if (!m_link.isBound())
+        return;
+    QVariant value;
+    if (masked()) {
+        const QString typed = MaskedValue(m_mask, displayText());
+        if (!typed.isNull())
+            value = typed;
+    } else {
+        value = fieldValueFromText(m_link.fieldType(), text);
+    }
+    if (!m_link.write(value))
         loadValue();
 }
 

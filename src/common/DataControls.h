@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/EditMask.h"
 #include "data/DataSet.h"
 #include "data/Table.h"
 
@@ -112,10 +113,18 @@ public:
     QString dataField() const { return m_link.fieldName(); }
     FieldDataLink& link() { return m_link; }
 
+    // Typing goes through the catalogue edit mask (TranslateEditMask; empty:
+    // none). What is stored is MaskedValue: literals as the mask says, Null
+    // while nothing is typed. A stored value that does not fit the mask (one
+    // imported, say) is shown as it is, without the mask, and kept.
+    void setEditMask(const QString& editMask);
+    bool masked() const { return !inputMask().isEmpty(); }
+
 private:
     void loadValue();
     void userEdited(const QString& text);
     FieldDataLink m_link;
+    EditMask m_mask;
 };
 
 // A memo editor showing one field of the current row.

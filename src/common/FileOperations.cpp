@@ -512,10 +512,12 @@ bool OpenUrl(const QString& address)
 
 bool SendMail(const QString& address, const QString& subject)
 {
-    QString text = QStringLiteral("mailto:") + address;
+    // The address and the subject are percent-encoded: a "?", "&", "," or
+    // blank in them would otherwise start headers or further recipients.
+    QByteArray text = "mailto:" + QUrl::toPercentEncoding(address, "@");
     if (!subject.isEmpty())
-        text += QStringLiteral("?subject=") + subject;
-    return activeShellLauncher().openUrl(QUrl(text));
+        text += "?subject=" + QUrl::toPercentEncoding(subject);
+    return activeShellLauncher().openUrl(QUrl::fromEncoded(text, QUrl::StrictMode));
 }
 
 int OpenWithAssociatedProgram(const QString& fileName, bool wait)

@@ -145,7 +145,8 @@ ShellLauncher& activeShellLauncher();
 bool IsUrl(const QString& text);
 // Opens the address, "http://" put in front unless it is a web address.
 bool OpenUrl(const QString& address);
-// Opens "mailto:" + address, with "?subject=" + subject when one is given.
+// Opens "mailto:" + address, with "?subject=" + subject when one is given;
+// both percent-encoded, so the address is always the one recipient.
 bool SendMail(const QString& address, const QString& subject = QString());
 // 65535 when the file does not exist or no program opens it; otherwise the
 // launcher's answer (0 when started).

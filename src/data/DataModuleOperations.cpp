@@ -250,6 +250,31 @@ bool TProgramDataForm::PictureFileExists(const QString& fileName, qint64 locatio
     return exists;
 }
 
+qint64 TProgramDataForm::PersonPictureOf(qint64 person)
+{
+    PersonQuery.close();
+    PersonQuery.clearSql();
+    for (const QString& line : {QStringLiteral("Select *"), QStringLiteral("From \"Person.db\""),
+                                QStringLiteral("Where PersonID = ") + id(person)})
+        PersonQuery.addLine(line);
+    PersonQuery.open();
+    const qint64 picture = PersonQuery.isEmpty() ? -1 : readInteger(PersonQuery, QStringLiteral("PersonPicture"));
+    PersonQuery.close();
+    return picture;
+}
+
+void TProgramDataForm::ClearPersonPictureRefs(qint64 picture)
+{
+    runStatement(PersonQuery, {QStringLiteral("Update \"Person.db\""), QStringLiteral("Set PersonPicture = Null"),
+                               QStringLiteral("Where PersonPicture = ") + id(picture)});
+}
+
+void TProgramDataForm::SetPersonPicture(qint64 person, qint64 picture)
+{
+    runStatement(PersonQuery, {QStringLiteral("Update \"Person.db\""), QStringLiteral("Set PersonPicture = ") + id(picture),
+                               QStringLiteral("Where PersonID = ") + id(person)});
+}
+
 void TProgramDataForm::ClearSettingsDefault(SettingsDefault which, qint64 deletedId, qint64 replacementId)
 {
     const auto* d = std::find_if(std::begin(kDefaultFields), std::end(kDefaultFields),

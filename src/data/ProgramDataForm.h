@@ -115,6 +115,13 @@ public:
     void MovePictureToLocation(qint64 picture, qint64 location, qint64 mediaType);
     void LoadPermittedRatings();
     bool PictureFileExists(const QString& fileName, qint64 location, qint64 picture);
+    // A person's default picture: the PersonPicture of the person, -1 when
+    // it is Null or there is no such person.
+    qint64 PersonPictureOf(qint64 person);
+    // Every person whose default picture is this picture loses it.
+    void ClearPersonPictureRefs(qint64 picture);
+    // The person's default picture becomes this picture.
+    void SetPersonPicture(qint64 person, qint64 picture);
     // A settings default that names a deleted row names none any more: Null
     // in the Settings row, -1 in the loaded settings once the delete commits.
     // When the deleted row's references moved to another row (replacementId

@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <QUrlQuery>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -572,6 +574,43 @@ TEST(DesktopTest, AddressesAndDocumentsGoToTheLauncher)
     EXPECT_EQ(launcher.documents, (QStringList{document, document}));
     EXPECT_EQ(launcher.waits, (QList<bool>{true, false}));
 
+    installShellLauncher(previous);
+}
+
+// An address is always the one recipient, whatever it holds; a text given
+// as a web page opens as a web address and nothing else.
+TEST(DesktopTest, MailAddressesAndWebPagesOpenAsWhatTheyAre)
+{
+    RecordingLauncher launcher;
+    ShellLauncher* previous = installShellLauncher(&launcher);
+    const struct {
+        const char* address;
+        const char* subject;
+    } mails[] = {
+        {"ann b@example.com", ""},
+        {"ann?cc=eve@example.com", ""},
+        {"a&body=hi@example.com", "Holiday & more?"},
+        {"ann@example.com,eve@example.com", ""},
+        {"zoë@example.com", "Été"},
+    };
+    for (const auto& m : mails) {
+        launcher.urls.clear();
+        EXPECT_TRUE(SendMail(QString::fromUtf8(m.address), QString::fromUtf8(m.subject)));
+        ASSERT_EQ(launcher.urls.size(), 1);
+        const QUrl& url = launcher.urls.first();
+        EXPECT_TRUE(url.isValid()) << m.address;
+        EXPECT_EQ(url.scheme(), QStringLiteral("mailto"));
+        EXPECT_EQ(url.path(QUrl::FullyDecoded), QString::fromUtf8(m.address));
+        const QUrlQuery query(url);
+        EXPECT_EQ(query.queryItems(QUrl::FullyDecoded).size(), *m.subject ? 1 : 0) << m.address;
+        EXPECT_EQ(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded), QString::fromUtf8(m.subject));
+    }
+    for (const char* page : {"javascript:x", "file:///etc/passwd", "mailto:eve@example.com"}) {
+        launcher.urls.clear();
+        OpenUrl(QString::fromLatin1(page));
+        for (const QUrl& url : launcher.urls)
+            EXPECT_EQ(url.scheme(), QStringLiteral("http")) << page;
+    }
     installShellLauncher(previous);
 }
 

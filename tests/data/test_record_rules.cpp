@@ -416,6 +416,29 @@ TEST_F(RecordRulesTest, CascadesChangeTheirRows)
     EXPECT_EQ(count("Select Count(PictureID) From \"PictureInfo.db\" Where StorageLocationID = 3 And MediaTypeID = 2"), 1);
 }
 
+TEST_F(RecordRulesTest, PersonDefaultPictures)
+{
+    const qint64 ann = add(dm.PersonTable, {{"PersonDescription", "Ann"}, {"PersonPicture", 4}});
+    const qint64 bob = add(dm.PersonTable, {{"PersonDescription", "Bob"}, {"PersonPicture", 4}});
+    const qint64 cy = add(dm.PersonTable, {{"PersonDescription", "Cy"}, {"PersonPicture", 5}});
+    const qint64 dee = add(dm.PersonTable, {{"PersonDescription", "Dee"}});
+    const struct {
+        qint64 person;
+        qint64 picture;
+    } before[] = {{ann, 4}, {bob, 4}, {cy, 5}, {dee, -1}, {dee + 100, -1}};
+    for (const auto& b : before)
+        EXPECT_EQ(dm.PersonPictureOf(b.person), b.picture) << b.person;
+    dm.ClearPersonPictureRefs(4);
+    dm.SetPersonPicture(dee, 4);
+    const struct {
+        qint64 person;
+        qint64 picture;
+    } after[] = {{ann, -1}, {bob, -1}, {cy, 5}, {dee, 4}};
+    for (const auto& a : after)
+        EXPECT_EQ(dm.PersonPictureOf(a.person), a.picture) << a.person;
+    EXPECT_FALSE(dm.PersonQuery.active());  // each closes its query
+}
+
 TEST_F(RecordRulesTest, DeletingAPictureTakesItsPreviewAndOnRequestItsFile)
 {
     QTemporaryDir files;

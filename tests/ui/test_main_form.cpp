@@ -1,7 +1,10 @@
 // The main window: menu tree, rights, background and the search commands.
+#include "support/TempCatalogue.h"
 #include "support/TestApplication.h"
 
 #include "common/MessageService.h"
+#include "common/ModalWindows.h"
+#include "reference/editors/PersonForm.h"
 #include "data/SystemInfo.h"
 #include "security/SecurityData.h"
 #include "ui/main/MainForm.h"
@@ -232,4 +235,19 @@ TEST_F(MainFormTest, SearchCommandFlow)
     EXPECT_FALSE(runSearchCommand(c));
     EXPECT_FALSE(afterOk);
     EXPECT_TRUE(messages.messages().isEmpty());
+}
+
+TEST_F(MainFormTest, TablesMenuOpensTheEditors)
+{
+    kv::test::OpenDataModule m;
+    TMainForm form(false);
+    form.setDataModule(&m.dm);
+    QStringList opened;
+    kv::common::ModalHandlerScope modal([&](QObject& window) {
+        opened << window.metaObject()->className();
+        return 0;
+    });
+    for (const char* item : {"&Tables/&Person", "&Tables/&Place"})
+        form.action(item)->trigger();
+    EXPECT_EQ(opened, QStringList({"kv::reference::TPersonForm", "kv::reference::TPlaceForm"}));
 }

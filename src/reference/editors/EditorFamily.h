@@ -18,7 +18,7 @@ namespace kv::reference {
 
 // The editors of the simple reference tables, and the other editors that
 // take part in picking.
-enum class EditorKind { Place, Category, SubCategory, Rating, PersonGroup, Album, MediaType, StorageLocation };
+enum class EditorKind { Place, Category, SubCategory, Rating, PersonGroup, Album, MediaType, StorageLocation, Person };
 
 // What one reference editor is: everything in which the six editors differ.
 struct EditorFamily {
@@ -53,6 +53,8 @@ struct EditorFamily {
     QStringList importSpecs;  // empty: no import
     QString importKeyField;
     QString importTableFile;
+    // Export and import offer the date format list (the table has dates).
+    bool transfersDates = false;
 };
 
 const EditorFamily& editorFamily(EditorKind kind);

@@ -9,6 +9,7 @@
 #include "data/ProgramDataForm.h"
 #include "data/SystemInfo.h"
 #include "reference/editors/FindForm.h"
+#include "reference/editors/PersonForm.h"
 #include "reference/editors/PickProtocol.h"
 #include "reference/ExportData.h"
 #include "reference/ExportForm.h"
@@ -63,7 +64,8 @@ data::DataSource* sourceOf(data::TProgramDataForm& dm, data::Table& table)
     for (QObject* child : {static_cast<QObject*>(&dm.PlaceSource), static_cast<QObject*>(&dm.CategorySource),
                            static_cast<QObject*>(&dm.SubCategorySource), static_cast<QObject*>(&dm.RatingSource),
                            static_cast<QObject*>(&dm.PersonGroupSource), static_cast<QObject*>(&dm.AlbumSource),
-                           static_cast<QObject*>(&dm.MeditaTypeSource), static_cast<QObject*>(&dm.StorageLocationSource)}) {
+                           static_cast<QObject*>(&dm.MeditaTypeSource), static_cast<QObject*>(&dm.StorageLocationSource),
+                           static_cast<QObject*>(&dm.PersonSource)}) {
         auto* source = static_cast<data::DataSource*>(child);
         if (source->dataSet() == &table)
             return source;
@@ -74,6 +76,12 @@ data::DataSource* sourceOf(data::TProgramDataForm& dm, data::Table& table)
 }  // namespace
 
 TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDataForm& dm, QWidget* parent)
+    : TReferenceEditor(family, dm, parent, DetailLayout::Standard)
+{
+}
+
+TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDataForm& dm, QWidget* parent,
+                                   DetailLayout detailLayout)
     : TPickEditor(parent)
     , m_family(family)
     , m_dm(dm)
@@ -98,12 +106,20 @@ TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDat
         m_grid->setColumnWidth(c, family.gridColumns[static_cast<size_t>(c)].title == u"ID" ? 50 : 120);
 
     auto* group = new QGroupBox(family.groupCaption, this);
-    auto* fields = m_fields = new QFormLayout(group);
-    fields->setLabelAlignment(Qt::AlignRight);
+    m_detailGroup = group;
+    const bool standard = detailLayout == DetailLayout::Standard;
+    // An editor with its own layout places these rows itself.
+    QFormLayout* fields = m_fields = standard ? new QFormLayout(group) : nullptr;
+    const auto addRow = [fields](const auto& label, auto* field) {
+        if (fields)
+            fields->addRow(label, field);
+    };
+    if (fields)
+        fields->setLabelAlignment(Qt::AlignRight);
     m_id = boundEdit(group, source, family.idField);
     common::SetEditReadOnly(m_id, true);
     m_id->setEnabled(false);
-    fields->addRow(QStringLiteral("ID:"), m_id);
+    addRow(QStringLiteral("ID:"), m_id);
     if (family.kind == EditorKind::SubCategory) {
         m_category = new common::DBLookupComboBox(group);
         m_category->setListSource(&dm.CategorySource);
@@ -116,11 +132,11 @@ TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDat
         auto* row = new QHBoxLayout;
         row->addWidget(m_category, 1);
         row->addWidget(m_categoryButton);
-        fields->addRow(QStringLiteral("Category:"), row);
+        addRow(QStringLiteral("Category:"), row);
         connect(m_categoryButton, &QPushButton::clicked, this, &TReferenceEditor::CatagoryBtnClick);
     }
     m_description = boundEdit(group, source, family.descriptionField);
-    fields->addRow(QStringLiteral("Description:"), m_description);
+    addRow(QStringLiteral("Description:"), m_description);
     if (family.kind == EditorKind::Album) {
         m_indexTemplate = boundEdit(group, source, QStringLiteral("AlbumIndexTemplate"));
         m_detailTemplate = boundEdit(group, source, QStringLiteral("AlbumDetailTemplate"));
@@ -132,7 +148,7 @@ TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDat
             auto* row = new QHBoxLayout;
             row->addWidget(edit, 1);
             row->addWidget(button);
-            fields->addRow(QString::fromLatin1(label), row);
+            addRow(QString::fromLatin1(label), row);
         }
         connect(m_indexBrowse, &QPushButton::clicked, this, [this] { BrowseTemplate(true); });
         connect(m_detailBrowse, &QPushButton::clicked, this, [this] { BrowseTemplate(false); });
@@ -141,18 +157,20 @@ TReferenceEditor::TReferenceEditor(const EditorFamily& family, data::TProgramDat
     m_comments->setDataSource(source);
     m_comments->setDataField(family.commentsField);
     m_comments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    fields->addRow(QStringLiteral("Comments:"), m_comments);
+    addRow(QStringLiteral("Comments:"), m_comments);
     m_modifiedBy = new QLineEdit(group);
     common::SetEditReadOnly(m_modifiedBy, true);
     m_modifiedBy->setEnabled(false);
     m_modifiedDate = boundEdit(group, source, family.modifiedDateField);
     common::SetEditReadOnly(m_modifiedDate, true);
     m_modifiedDate->setMinimumWidth(m_modifiedDate->fontMetrics().horizontalAdvance(QStringLiteral("12/31/2026 12:59:59 PM")) + 16);
-    auto* modified = new QHBoxLayout;
-    modified->addWidget(m_modifiedBy, 1);
-    modified->addWidget(m_modifiedDate, 0);
     m_modifiedByLabel = new QLabel(QStringLiteral("Modified By:"), group);
-    fields->addRow(m_modifiedByLabel, modified);
+    if (fields) {
+        auto* modified = new QHBoxLayout;
+        modified->addWidget(m_modifiedBy, 1);
+        modified->addWidget(m_modifiedDate, 0);
+        fields->addRow(m_modifiedByLabel, modified);
+    }
 
     m_save = new QPushButton(QStringLiteral("Save"), this);
     m_save->setDefault(true);
@@ -324,9 +342,9 @@ void TReferenceEditor::ExportBtnClick()
     TExportForm form(this);
     for (const QString& spec : m_family.exportSpecs)
         form.AddExportField(spec);
-    // The reference tables export no dates.
     form.DisableDateRange();
-    form.DisableDateFormat();
+    if (!m_family.transfersDates)
+        form.DisableDateFormat();
     if (common::showModal(form) != QDialog::Accepted)
         return;
     data::Query& query = m_family.exportQuery == u"PersonGroupQuery" ? m_dm.PersonGroupQuery : m_dm.PersonQuery;
@@ -361,7 +379,8 @@ void TReferenceEditor::ImportBtnClick()
         TImportForm form(this);
         for (const QString& spec : m_family.importSpecs)
             form.AddImportField(spec);
-        form.DisableDateFormat();
+        if (!m_family.transfersDates)
+            form.DisableDateFormat();
         form.HideDescription();
         if (common::showModal(form) == QDialog::Accepted)
             ImportFileIntoTable(m_dm, form.FileName(), form.DateFormat(), form.ImportFormat(), t, form.ChosenFields(),
@@ -464,6 +483,7 @@ std::unique_ptr<TReferenceEditor> createEditor(EditorKind kind, data::TProgramDa
     case EditorKind::Rating: return std::make_unique<TRatingForm>(dm, parent);
     case EditorKind::PersonGroup: return std::make_unique<TPersonGroupForm>(dm, parent);
     case EditorKind::Album: return std::make_unique<TAlbumForm>(dm, parent);
+    case EditorKind::Person: return std::make_unique<TPersonForm>(dm, parent);
     default: break;
     }
     const auto maker = registeredEditors().find(kind);

@@ -76,6 +76,18 @@ public:
     std::function<QString(const QString& current)> chooseTemplateFile;
 
 protected:
+    // For an editor that lays out its own detail group: the common fields
+    // are made inside the group (detailGroup()) but not placed.
+    enum class DetailLayout { Standard, Own };
+    TReferenceEditor(const EditorFamily& family, data::TProgramDataForm& dm, QWidget* parent, DetailLayout layout);
+
+    data::TProgramDataForm& dataModule() const { return m_dm; }
+    data::Table& table() const;
+    QWidget* detailGroup() const { return m_detailGroup; }
+    common::DBEdit* idBox() const { return m_id; }
+    QLabel* modifiedByLabel() const { return m_modifiedByLabel; }
+    common::DBEdit* modifiedDateBox() const { return m_modifiedDate; }
+
     // The close step: unsaved changes are asked about, then the pick is left.
     bool FormClose(int result) override;
 
@@ -99,6 +111,7 @@ private:
     const EditorFamily& m_family;
     data::TProgramDataForm& m_dm;
     common::DBGrid* m_grid;
+    QWidget* m_detailGroup;
     common::DBEdit* m_id;
     common::DBEdit* m_description;
     common::DBMemo* m_comments;

@@ -141,7 +141,8 @@ void TMainForm::buildMenus()
         {"&Tables/&Sub-Category", reference::EditorKind::SubCategory},
         {"&Tables/P&erson Group", reference::EditorKind::PersonGroup},
         {"&Tables/&Media Type", reference::EditorKind::MediaType},
-        {"&Tables/S&torage Location", reference::EditorKind::StorageLocation}};
+        {"&Tables/S&torage Location", reference::EditorKind::StorageLocation},
+        {"&Tables/&Person", reference::EditorKind::Person}};
     for (const auto& [key, kind] : editors)
         connect(action(QString::fromLatin1(key)), &QAction::triggered, this, [this, kind = kind] { OpenEditor(kind); });
     connect(action(QStringLiteral("&Help/Product Help")), &QAction::triggered, this, &TMainForm::ProductHelpClick);
