@@ -42,13 +42,7 @@ bool editing(const Table& t) { return t.state() == DataSet::State::Edit || t.sta
 
 void TProgramDataForm::runStatement(Query& query, const QStringList& lines)
 {
-    query.close();
-    query.clearSql();
-    for (const QString& line : lines)
-        query.addLine(line);
-    query.prepare();
-    query.execSQL();
-    query.unprepare();
+    query.execLines(lines);
 }
 
 // "Update X / Set F = Null / Where F = id" behind a status text.

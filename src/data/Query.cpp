@@ -190,4 +190,27 @@ QVariant Query::fieldValue(const QString& name) const
     return value(c);
 }
 
+void Query::setLines(const QStringList& lines)
+{
+    close();
+    clearSql();
+    for (const QString& line : lines)
+        addLine(line);
+}
+
+void Query::openLines(const QStringList& lines)
+{
+    setLines(lines);
+    prepare();
+    open();
+}
+
+void Query::execLines(const QStringList& lines)
+{
+    setLines(lines);
+    prepare();
+    execSQL();
+    unprepare();
+}
+
 }  // namespace kv::data

@@ -25,6 +25,11 @@ public:
     const QStringList& sql() const { return m_sql; }
     void clearSql();
     void addLine(const QString& line);
+    // The statement's lines in place of the old ones (the query closed first).
+    void setLines(const QStringList& lines);
+    // setLines, prepare and open (a SELECT) or execute (any other statement).
+    void openLines(const QStringList& lines);
+    void execLines(const QStringList& lines);
     QString text() const { return m_sql.join(QLatin1Char('\n')); }
 
     // Checks the statement (names, syntax) without running it.

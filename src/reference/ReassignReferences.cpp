@@ -73,12 +73,7 @@ const ReassignFamily kFamilies[] = {
 std::vector<std::pair<qint64, QString>> selectRows(data::Query& query, const QStringList& lines,
                                                    const QString& idField, const QString& descriptionField)
 {
-    query.close();
-    query.clearSql();
-    for (const QString& line : lines)
-        query.addLine(line);
-    query.prepare();
-    query.open();
+    query.openLines(lines);
     std::vector<std::pair<qint64, QString>> rows;
     for (query.first(); !query.eof(); query.next())
         rows.emplace_back(data::readInteger(query, idField), data::readText(query, descriptionField));

@@ -19,17 +19,6 @@ namespace {
 
 const QString kSearching = QStringLiteral("Please Wait: Searching Database!");
 
-// Gives the query its lines (closed and cleared before), prepares and opens it.
-void openLines(Query& query, const QStringList& lines)
-{
-    query.close();
-    query.clearSql();
-    for (const QString& line : lines)
-        query.addLine(line);
-    query.prepare();
-    query.open();
-}
-
 enum class Duplicates { Keep, Skip };
 
 // Appends the field of every row to the list in row order, Nulls left out.
@@ -66,7 +55,7 @@ int fillSearchResult(TProgramDataForm& dm, const QStringList& lines, const QStri
     QueryScope scope(query);
     dm.SearchResult.clear();
     try {
-        openLines(query, lines);
+        query.openLines(lines);
         return appendRows(query, field, dm.SearchResult, duplicates);
     } catch (...) {
         dm.SearchResult.clear();
@@ -212,7 +201,7 @@ bool IsPictureRatingAllowed(TProgramDataForm& dm, qint64 pictureId, bool enforce
         return true;
     Query& query = dm.PictureInfoQuery;
     QueryScope scope(query);
-    openLines(query, {QStringLiteral("Select RatingID"), QStringLiteral("From \"PictureInfo.db\""),
+    query.openLines({QStringLiteral("Select RatingID"), QStringLiteral("From \"PictureInfo.db\""),
                       QStringLiteral("Where PictureID = ") + QString::number(pictureId)});
     if (query.isEmpty())
         return false;
