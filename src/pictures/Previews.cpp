@@ -227,8 +227,10 @@ QSize GetPreviewSize(data::TProgramDataForm& dm, qint64 pictureId)
     bool read = false;
     const QSize measured = key.isEmpty() ? ImageFileSize(file, &read) : PreviewFileSize(file, key, &read);
     // The error image's size is what an unreadable preview shows, but it is
-    // not the preview's: it is answered, never stored.
-    if (read && measured.width() > 0 && measured.height() > 0) {
+    // not the preview's: it is answered, never stored. A read-only
+    // catalogue keeps what it has; the size is measured again next time.
+    const bool writable = dm.KestrelviewDatabase() && !dm.KestrelviewDatabase()->readOnly();
+    if (writable && read && measured.width() > 0 && measured.height() > 0) {
         runStatement(query, {QStringLiteral("Update \"PictureInfo.db\""),
                              QStringLiteral("Set ImageSizeX = ") + QString::number(measured.width()) +
                                  QStringLiteral(", ") + QStringLiteral("ImageSizeY") + QStringLiteral(" = ") +

@@ -430,3 +430,14 @@ TEST_F(CopyPictureFileTest, ReadOnlySourceIsStillTurned)
 }
 
 }  // namespace
+
+TEST_F(PreviewTest, AReadOnlyCatalogueMeasuresPreviewSizesWithoutStoringThem)
+{
+    WritePreview(1, gradientPicture(120, 90));
+    kv::data::TProgramDataForm viewer;
+    viewer.setDatabase(m.catalogue.open(true));
+    viewer.openTables(true);
+
+    EXPECT_EQ(GetPreviewSize(viewer, 1), QSize(120, 90));
+    EXPECT_TRUE(field(1, "ImageSizeX").isNull());
+}

@@ -93,7 +93,7 @@ TPersonForm::TPersonForm(data::TProgramDataForm& dm, QWidget* parent)
 
     auto* personal = new QWidget(m_tabs);
     auto* personalRows = new QFormLayout(personal);
-    personalRows->addRow(QStringLiteral("Person ID:"), idBox());
+    personalRows->addRow(QStringLiteral("Person ID:"), idEdit());
     personalRows->addRow(QStringLiteral("Name:"), description());
     m_birthday = boundBox(personal, source, QStringLiteral("Birthdate"));
     m_birthdayButton = pickButton(personal);

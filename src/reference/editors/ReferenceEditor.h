@@ -84,7 +84,6 @@ protected:
     data::TProgramDataForm& dataModule() const { return m_dm; }
     data::Table& table() const;
     QWidget* detailGroup() const { return m_detailGroup; }
-    common::DBEdit* idBox() const { return m_id; }
     QLabel* modifiedByLabel() const { return m_modifiedByLabel; }
     common::DBEdit* modifiedDateBox() const { return m_modifiedDate; }
 
@@ -92,8 +91,6 @@ protected:
     bool FormClose(int result) override;
 
     // For editors that add fields and buttons of their own.
-    data::TProgramDataForm& dataModule() const { return m_dm; }
-    data::Table& table() const;
     data::DataSource* dataSource() const;
     QFormLayout* fieldsLayout() const { return m_fields; }
     QBoxLayout* buttonColumn() const { return m_buttons; }
