@@ -3,6 +3,7 @@
 #include "app/StartupValues.h"
 #include "common/CalendarForm.h"
 #include "common/ControlLocking.h"
+#include "common/DateText.h"
 #include "common/DataControls.h"
 #include "common/FileOperations.h"
 #include "common/MessageService.h"
@@ -21,9 +22,11 @@
 #include "pictures/PictureDetail.h"
 #include "pictures/Previews.h"
 #include "reference/editors/PickProtocol.h"
+#include "pictures/PreviewBox.h"
 #include "search/QueryBuilder.h"
 #include "security/SecurityData.h"
 #include "storage/MediaTypeFlags.h"
+#include "web/RecordLoads.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -31,6 +34,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -183,6 +187,63 @@ QHBoxLayout* row(std::initializer_list<QWidget*> widgets)
     return r;
 }
 
+QString userName(data::TProgramDataForm& dm, qint64 user)
+{
+    if (user < 0)
+        return QString();
+    data::Query q(dm.KestrelviewDatabase());
+    q.addLine(QStringLiteral("Select UserName From \"User.db\" Where UserID = ") + QString::number(user));
+    q.open();
+    return data::readText(q, QStringLiteral("UserName"));
+}
+
+// The two link tabs: table, grid columns, lookup, editor and question,
+// search, texts.
+struct LinkTabDef {
+    TPictureForm::LinkTab tab;
+    const char* caption;
+    const char* idField;
+    const char* idCaption;
+    const char* pictureField;
+    const char* lookupCaption;
+    const char* lookupField;
+    const char* listField;
+    const char* keyField;
+    const char* gridField;
+    const char* gridTitle;
+    const char* modifiedByField;
+    const char* modifiedDateField;
+    const char* modifiedByCaption;
+    EditorKind editor;
+    const char* question;
+    const char* deleteQuestion;
+    const char* waitText;
+};
+
+constexpr LinkTabDef kLinkTabs[] = {
+    {.tab = TPictureForm::LinkTab::People, .caption = "P&eople", .idField = "PicturePeopleID",
+     .idCaption = "Picture People ID:", .pictureField = "PictureID", .lookupCaption = "Person:",
+     .lookupField = "PersonID", .listField = "PersonDescription", .keyField = "PersonID", .gridField = "PersonName",
+     .gridTitle = "Person", .modifiedByField = "PicturePeopleModifedBy",
+     .modifiedDateField = "PicturePeopleModifedDate", .modifiedByCaption = "Modified By:",
+     .editor = EditorKind::Person, .question = "Do you want to use %s% for the Person?",
+     .deleteQuestion = "Are you sure you want to delete this Person for this Picture?",
+     .waitText = "Please Wait: Searching For Other Pictures Where Person Exists!"},
+    {.tab = TPictureForm::LinkTab::Album, .caption = "&Album", .idField = "AlbumListID",
+     .idCaption = "Album List ID:", .pictureField = "AlbumPictureID", .lookupCaption = "Album:",
+     .lookupField = "AlbumID", .listField = "AlbumDescription", .keyField = "AlbumID",
+     .gridField = "AlbumDescription", .gridTitle = "Album Description", .modifiedByField = "AlbumListModifiedBy",
+     .modifiedDateField = "AlbumListModifiedDate", .modifiedByCaption = "ModifiedBy:", .editor = EditorKind::Album,
+     .question = "Do you want to use %s% for the Album?",
+     .deleteQuestion = "Are you sure you want to delete this album for this Picture?",
+     .waitText = "Please Wait: Searching For Other Pictures Where Album Exists"},
+};
+
+const LinkTabDef& linkTabDef(TPictureForm::LinkTab tab)
+{
+    return tab == TPictureForm::LinkTab::People ? kLinkTabs[0] : kLinkTabs[1];
+}
+
 // SearchResult set aside for the move window and given back exactly,
 // whatever happens meanwhile.
 class SearchResultAside {
@@ -319,6 +380,8 @@ TPictureForm::TPictureForm(data::TProgramDataForm& dm, QWidget* parent)
     previewRows->addWidget(previewGroup);
     previewRows->addLayout(previewSide);
     m_tabs->addTab(previewTab, QStringLiteral("&Preview"));
+    for (const LinkTabDef& d : kLinkTabs)
+        m_tabs->addTab(buildLinkTab(d.tab), QString::fromLatin1(d.caption));
 
     // Below the tabs.
     auto* modifiedRow = new QHBoxLayout;
@@ -375,15 +438,11 @@ TPictureForm::TPictureForm(data::TProgramDataForm& dm, QWidget* parent)
     connect(button(QStringLiteral("Move")), &QPushButton::clicked, this, &TPictureForm::MoveClick);
     connect(source, &data::DataSource::recordChanged, this, [this] {
         if (!m_applying && !m_closing)
-            m_modifiedBy->setText([this] {
-                const qint64 user = currentId(QStringLiteral("PictureModifiedBy"));
-                if (user < 0)
-                    return QString();
-                data::Query q(m_dm.KestrelviewDatabase());
-                q.addLine(QStringLiteral("Select UserName From \"User.db\" Where UserID = ") + QString::number(user));
-                q.open();
-                return data::readText(q, QStringLiteral("UserName"));
-            }());
+            m_modifiedBy->setText(userName(m_dm, currentId(QStringLiteral("PictureModifiedBy"))));
+    });
+    connect(&dm.PicturePeopleSource, &data::DataSource::recordChanged, this, [this] {
+        if (!m_closing)
+            refreshPeopleDetail();
     });
 
     chooseImageFile = [this](const QString& directory, const QString& proposed) {
@@ -512,8 +571,18 @@ void TPictureForm::FormActivate()
         button(QStringLiteral("Move"))->setEnabled(false);
         button(QStringLiteral("Insert"))->setEnabled(false);
     }
+    for (LinkTab tab : {LinkTab::People, LinkTab::Album}) {
+        linkButton(tab, QStringLiteral("Save"))->setEnabled(change);
+        linkButton(tab, QStringLiteral("&Insert"))->setEnabled(r.CanAddPicture);
+        linkButton(tab, QStringLiteral("Delete"))->setEnabled(r.CanDeletePicture);
+        linkButton(tab, QStringLiteral("In Other Pictures"))->setEnabled(m_mode == PictureFormMode::Browse);
+    }
+    linkButton(LinkTab::People, QStringLiteral("Set Default Picture"))->setEnabled(r.CanAddPerson || r.CanEditPerson);
+    for (QWidget* w : m_linkModified)
+        w->setVisible(r.CanViewModified);
     applyEditPermission();
     loadPreview();
+    refreshPeopleDetail();
 }
 
 void TPictureForm::applyEditPermission()
@@ -523,6 +592,8 @@ void TPictureForm::applyEditPermission()
         common::SetEditReadOnly(w, locked);
     for (const Lookup& l : m_lookups)
         common::SetEditReadOnly(l.box, locked);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_personBox, m_albumBox, m_peopleComments})
+        common::SetEditReadOnly(w, locked);
     for (QPushButton* b : {m_copy, m_dateButton})
         b->setEnabled(!locked);
     applyLocationFields(true);
@@ -905,6 +976,267 @@ void TPictureForm::ContinueClick()
             "Are you sure you want to continue without pausing for each picture?  This will contikue to load the "
             "remainder of the pictures, but will no longer pause for each picture.")))
         done(kBulkContinue);
+}
+
+QWidget* TPictureForm::buildLinkTab(LinkTab tab)
+{
+    const LinkTabDef& d = linkTabDef(tab);
+    data::Table& links = tab == LinkTab::People ? m_dm.PicturePeopleTable : m_dm.AlbumListTable;
+    data::DataSource* source = tab == LinkTab::People ? &m_dm.PicturePeopleSource : &m_dm.AlbumListSource;
+    auto* page = new QWidget(m_tabs);
+    auto* layout = new QHBoxLayout(page);
+    auto* grid = new common::DBGrid(page);
+    grid->setColumns({{QString::fromLatin1(d.idField), QStringLiteral("ID")},
+                      {QString::fromLatin1(d.gridField), QString::fromLatin1(d.gridTitle)}});
+    grid->setReadOnly(true);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setDataSource(source);
+    layout->addWidget(grid, 1);
+
+    auto* side = new QVBoxLayout;
+    auto* detail = new QGroupBox(QStringLiteral("Detail"), page);
+    auto* rows = new QFormLayout(detail);
+    auto* id = boundEdit(detail, source, d.idField);
+    auto* pictureId = boundEdit(detail, source, d.pictureField);
+    for (common::DBEdit* e : {id, pictureId})
+        common::SetEditReadOnly(e, true);
+    rows->addRow(QString::fromLatin1(d.idCaption), id);
+    rows->addRow(QStringLiteral("Picture ID:"), pictureId);
+    auto* box = new common::DBLookupComboBox(detail);
+    box->setListSource(listSourceOf(m_dm, tab == LinkTab::People ? PictureLookup::Person : PictureLookup::Album));
+    box->setKeyField(QString::fromLatin1(d.keyField));
+    box->setListField(QString::fromLatin1(d.listField));
+    box->setDataSource(source);
+    box->setDataField(QString::fromLatin1(d.lookupField));
+    auto* pick = smallButton(QStringLiteral("..."), detail);
+    rows->addRow(QString::fromLatin1(d.lookupCaption), row({box, pick}));
+    (tab == LinkTab::People ? m_personBox : m_albumBox) = box;
+    if (tab == LinkTab::People) {
+        m_peopleComments = new common::DBMemo(detail);
+        m_peopleComments->setDataSource(source);
+        m_peopleComments->setDataField(QStringLiteral("PicturePeopleComments"));
+        m_peopleComments->setMaximumHeight(60);
+        rows->addRow(QStringLiteral("Comments:"), m_peopleComments);
+    }
+    auto* modifiedLabel = new QLabel(QString::fromLatin1(d.modifiedByCaption), detail);
+    auto* modifiedBy = new common::DBEdit(detail);
+    auto* modifiedDate = boundEdit(detail, source, d.modifiedDateField);
+    for (common::DBEdit* e : {modifiedBy, modifiedDate})
+        common::SetEditReadOnly(e, true);
+    rows->addRow(modifiedLabel, row({modifiedBy, modifiedDate}));
+    m_linkModified.insert(m_linkModified.end(), {modifiedLabel, modifiedBy, modifiedDate});
+    connect(source, &data::DataSource::recordChanged, this,
+            [this, modifiedBy, &links, field = QString::fromLatin1(d.modifiedByField)] {
+                if (!m_closing && links.active())
+                    modifiedBy->setText(userName(m_dm, links.isEmpty() && links.state() != data::DataSet::State::Insert
+                                                           ? -1
+                                                           : data::readInteger(links, field)));
+            });
+    side->addWidget(detail);
+
+    if (tab == LinkTab::People) {
+        auto* ages = new QHBoxLayout;
+        m_pictureAgeLabel = new QLabel(QStringLiteral("Picture:"), page);
+        m_pictureAge = new QLabel(page);
+        m_currentAgeLabel = new QLabel(QStringLiteral("Current:"), page);
+        m_currentAge = new QLabel(page);
+        for (QLabel* l : {m_pictureAgeLabel, m_pictureAge, m_currentAgeLabel, m_currentAge})
+            ages->addWidget(l);
+        side->addLayout(ages);
+        auto* previewGroup = new QGroupBox(QStringLiteral("Preview"), page);
+        auto* previewRows = new QVBoxLayout(previewGroup);
+        m_personPreview = new QLabel(previewGroup);
+        m_personPreview->setFixedSize(120, 120);
+        m_personPreview->setAlignment(Qt::AlignCenter);
+        m_personNoPreview = new QLabel(QStringLiteral("No Preview Available"), previewGroup);
+        previewRows->addWidget(m_personPreview);
+        previewRows->addWidget(m_personNoPreview);
+        side->addWidget(previewGroup);
+    }
+    auto* buttons = new QHBoxLayout;
+    QStringList captions{QStringLiteral("Save"), QStringLiteral("&Insert"), QStringLiteral("Delete"),
+                         QStringLiteral("In Other Pictures")};
+    if (tab == LinkTab::People)
+        captions << QStringLiteral("Set Default Picture");
+    for (const QString& caption : captions) {
+        auto* b = new QPushButton(caption, page);
+        buttons->addWidget(b);
+        m_linkButtons.emplace_back(tab, b);
+    }
+    side->addLayout(buttons);
+    side->addStretch();
+    layout->addLayout(side, 2);
+
+    connect(linkButton(tab, QStringLiteral("Save")), &QPushButton::clicked, this, [this, tab] { LinkSaveClick(tab); });
+    connect(linkButton(tab, QStringLiteral("&Insert")), &QPushButton::clicked, this,
+            [this, tab] { LinkInsertClick(tab); });
+    connect(linkButton(tab, QStringLiteral("Delete")), &QPushButton::clicked, this,
+            [this, tab] { LinkDeleteClick(tab); });
+    connect(linkButton(tab, QStringLiteral("In Other Pictures")), &QPushButton::clicked, this,
+            [this, tab] { LinkOthersClick(tab); });
+    if (tab == LinkTab::People)
+        connect(linkButton(tab, QStringLiteral("Set Default Picture")), &QPushButton::clicked, this,
+                &TPictureForm::SetDefaultPictureClick);
+    connect(pick, &QPushButton::clicked, this, [this, tab, &links] {
+        const LinkTabDef& def = linkTabDef(tab);
+        const bool hasRow = editing(links) || (links.active() && !links.isEmpty());
+        reference::PickIntoField(m_dm, def.editor, links, QString::fromLatin1(def.lookupField), mayChange() && hasRow,
+                                 QString::fromLatin1(def.question), this);
+        if (tab == LinkTab::People)
+            refreshPeopleDetail();
+    });
+    return page;
+}
+
+QPushButton* TPictureForm::linkButton(LinkTab tab, const QString& caption) const
+{
+    for (const auto& [t, b] : m_linkButtons)
+        if (t == tab && b->text() == caption)
+            return b;
+    return nullptr;
+}
+
+bool TPictureForm::postNewPictureForLinks()
+{
+    data::Table& t = table();
+    if (t.state() != data::DataSet::State::Insert)
+        return true;
+    if (m_dm.PictureFileExists(data::readText(t, QStringLiteral("FileName")),
+                               data::readInteger(t, QStringLiteral("StorageLocationID")), -1)) {
+        common::showError(QStringLiteral("This picture already exists in the database!"));
+        return false;
+    }
+    m_dm.ValidateOnPost = false;
+    bool posted = false;
+    try {
+        posted = t.post();
+    } catch (...) {
+        m_dm.ValidateOnPost = true;
+        throw;
+    }
+    m_dm.ValidateOnPost = true;
+    return posted;
+}
+
+void TPictureForm::LinkSaveClick(LinkTab tab)
+{
+    data::Table& links = tab == LinkTab::People ? m_dm.PicturePeopleTable : m_dm.AlbumListTable;
+    if (!postNewPictureForLinks())
+        return;
+    if (editing(links))
+        links.post();
+    if (tab == LinkTab::People)
+        refreshPeopleDetail();
+}
+
+void TPictureForm::LinkInsertClick(LinkTab tab)
+{
+    data::Table& links = tab == LinkTab::People ? m_dm.PicturePeopleTable : m_dm.AlbumListTable;
+    if (!postNewPictureForLinks())
+        return;
+    if (links.state() == data::DataSet::State::Insert && !links.post())
+        return;
+    if (!links.insert())
+        return;
+    (tab == LinkTab::People ? m_personBox : m_albumBox)->setFocus();
+}
+
+void TPictureForm::LinkDeleteClick(LinkTab tab)
+{
+    data::Table& links = tab == LinkTab::People ? m_dm.PicturePeopleTable : m_dm.AlbumListTable;
+    if (!links.active() || (links.isEmpty() && !editing(links)))
+        return;
+    if (!common::askDestructive(QString::fromLatin1(linkTabDef(tab).deleteQuestion)))
+        return;
+    if (links.state() == data::DataSet::State::Insert)
+        links.cancel();
+    else
+        links.deleteRecord();
+}
+
+void TPictureForm::runSearch(const char* waitText, const std::function<void()>& search)
+{
+    {
+        common::StatusWindowScope wait(QString::fromLatin1(waitText), this);
+        wait->showAnimation(true);
+        search();
+        table().setFiltered(false);
+        m_dm.ShowSearchResult = true;
+        table().setFiltered(true);
+    }
+    done(QDialog::Accepted);
+}
+
+void TPictureForm::LinkOthersClick(LinkTab tab)
+{
+    data::Table& links = tab == LinkTab::People ? m_dm.PicturePeopleTable : m_dm.AlbumListTable;
+    const LinkTabDef& d = linkTabDef(tab);
+    if (m_mode != PictureFormMode::Browse || !links.active() || (links.isEmpty() && !editing(links)))
+        return;
+    const qint64 value = data::readInteger(links, QString::fromLatin1(d.lookupField));
+    if (value < 0)
+        return;
+    runSearch(d.waitText, [&] {
+        if (tab == LinkTab::People)
+            search::FindPicturesWithPerson(m_dm, value);
+        else
+            search::FindPicturesInAlbum(m_dm, value);
+    });
+}
+
+void TPictureForm::refreshPeopleDetail()
+{
+    if (!m_personPreview)
+        return;
+    data::Table& people = m_dm.PicturePeopleTable;
+    const bool hasRow = people.active() && (editing(people) || !people.isEmpty());
+    const qint64 person = hasRow ? data::readInteger(people, QStringLiteral("PersonID")) : -1;
+    linkButton(LinkTab::People, QStringLiteral("In Other Pictures"))
+        ->setEnabled(person >= 0 && m_mode == PictureFormMode::Browse);
+    QString current;
+    QString atPicture;
+    if (person >= 0) {
+        current = web::PersonAgeText(m_dm, person, common::DesktopDays(QDate::currentDate()));
+        const QDate taken = common::FieldDateOr(table(), QStringLiteral("DateTaken"), QDate::currentDate());
+        atPicture = web::PersonAgeText(m_dm, person, common::DesktopDays(taken));
+    }
+    const bool ages = !current.isEmpty();
+    m_currentAge->setText(current);
+    m_pictureAge->setText(atPicture);
+    for (QLabel* l : {m_pictureAgeLabel, m_pictureAge, m_currentAgeLabel, m_currentAge})
+        l->setVisible(ages);
+    const qint64 picture = person >= 0 ? m_dm.PersonPictureOf(person) : -1;
+    if (picture >= 0) {
+        ShowPreviewInBox(m_dm, picture, true, m_personNoPreview, m_personPreview);
+    } else {
+        m_personPreview->hide();
+        m_personNoPreview->show();
+    }
+}
+
+void TPictureForm::SetDefaultPictureClick()
+{
+    data::Table& people = m_dm.PicturePeopleTable;
+    const bool hasRow = people.active() && (editing(people) || !people.isEmpty());
+    const qint64 person = hasRow ? data::readInteger(people, QStringLiteral("PersonID")) : -1;
+    if (person < 0)
+        return;
+    const QString name = data::readText(people, QStringLiteral("PersonName"));
+    if (!common::askDestructive(QStringLiteral("Are you sure you set to set this as the default picture for %1?").arg(name)))
+        return;
+    const qint64 picture = data::readInteger(people, QStringLiteral("PictureID"));
+    // A link not yet saved has no picture to point at for good.
+    if (picture < 0 || people.state() == data::DataSet::State::Insert) {
+        common::showError(QStringLiteral("Error: Could Not Set This Picture As The Default For :%1, Please save the "
+                                         "Record First!")
+                              .arg(name));
+        return;
+    }
+    m_dm.SetPersonPicture(person, picture);
+    refreshPeopleDetail();
+    common::showInformation(QStringLiteral("This picture is now the default picture for: %1.").arg(name));
 }
 
 bool TPictureForm::FormClose(int /*result*/)

@@ -84,6 +84,19 @@ public:
     void MediaTypeLeft();
     void CategoryLeft();
 
+    // The people and album tabs.
+    enum class LinkTab { People, Album };
+    void LinkSaveClick(LinkTab tab);
+    void LinkInsertClick(LinkTab tab);
+    void LinkDeleteClick(LinkTab tab);
+    void LinkOthersClick(LinkTab tab);
+    void SetDefaultPictureClick();
+    QPushButton* linkButton(LinkTab tab, const QString& caption) const;
+    QLabel* personPreview() const { return m_personPreview; }
+    QLabel* personNoPreview() const { return m_personNoPreview; }
+    QLabel* pictureAge() const { return m_pictureAge; }
+    QLabel* currentAge() const { return m_currentAge; }
+
     // Chooses the file of "Add Preview": a file dialog unless replaced.
     std::function<QString(const QString& directory, const QString& proposed)> chooseImageFile;
 
@@ -121,6 +134,13 @@ private:
     void recordMoved();
     void setRotateItem(int item);
     bool postIfEditing();
+    // A new picture row is posted before links are added to it: without
+    // the required-field checks, but never as a second copy of a
+    // catalogued file. False when refused.
+    bool postNewPictureForLinks();
+    void refreshPeopleDetail();
+    void runSearch(const char* waitText, const std::function<void()>& search);
+    QWidget* buildLinkTab(LinkTab tab);
 
     data::TProgramDataForm& m_dm;
     PictureFormMode m_mode = PictureFormMode::Browse;
@@ -158,6 +178,17 @@ private:
     QPushButton* m_prior;
     QPushButton* m_next;
     std::vector<QPushButton*> m_buttons;
+    std::vector<std::pair<LinkTab, QPushButton*>> m_linkButtons;
+    common::DBLookupComboBox* m_personBox = nullptr;
+    common::DBLookupComboBox* m_albumBox = nullptr;
+    common::DBMemo* m_peopleComments = nullptr;
+    QLabel* m_personPreview = nullptr;
+    QLabel* m_personNoPreview = nullptr;
+    QLabel* m_pictureAgeLabel = nullptr;
+    QLabel* m_pictureAge = nullptr;
+    QLabel* m_currentAgeLabel = nullptr;
+    QLabel* m_currentAge = nullptr;
+    std::vector<QWidget*> m_linkModified;
 };
 
 // The openers. Each shows the window modally on the current picture row

@@ -13,6 +13,8 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -309,6 +311,88 @@ TEST_F(PictureFormTest, FindOthersAreOffInSingleMode)
         return 0;
     });
     OpenSlidePicture(dm);
+}
+
+TEST_F(PictureFormTest, LinkTabsPostANewPictureWithoutTheRequiredChecksButNeverTwice)
+{
+    const struct {
+        const char* name;
+        TPictureForm::LinkTab tab;
+        const char* fileName;
+        bool posted;
+    } cases[] = {
+        {"people, no description yet", TPictureForm::LinkTab::People, "new.jpg", true},
+        {"album, no description yet", TPictureForm::LinkTab::Album, "other.jpg", true},
+        {"people, a file already catalogued", TPictureForm::LinkTab::People, "OWL.jpg", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        TPictureForm form(dm);
+        form.FormActivate();
+        form.InsertBtnClick();
+        Table& t = dm.PictureInfoTable;
+        t.setFieldValue("StorageLocationID", 1);
+        t.setFieldValue("FileName", c.fileName);
+        Table& links = c.tab == TPictureForm::LinkTab::People ? dm.PicturePeopleTable : dm.AlbumListTable;
+        form.LinkInsertClick(c.tab);
+        EXPECT_EQ(t.state() == DataSet::State::Browse, c.posted);
+        EXPECT_EQ(links.state() == DataSet::State::Insert, c.posted);
+        if (c.posted) {
+            EXPECT_TRUE(messages.messages().isEmpty()) << messages.texts().join('|').toStdString();
+            EXPECT_EQ(readInteger(links, c.tab == TPictureForm::LinkTab::People ? "PictureID" : "AlbumPictureID"),
+                      readInteger(t, "PictureID"));
+            links.cancel();
+        } else {
+            EXPECT_EQ(messages.texts(), QStringList({"This picture already exists in the database!"}));
+            t.cancel();
+        }
+        EXPECT_TRUE(dm.ValidateOnPost);
+    }
+}
+
+TEST_F(PictureFormTest, SetDefaultPictureNeedsASavedLink)
+{
+    m.db().exec("UPDATE Person SET Birthdate = '1990-01-01'");
+    m.db().exec("INSERT INTO PicturePeople (PictureID, PersonID) VALUES (1, 1)");
+    dm.PersonTable.refresh();
+    dm.PicturePeopleTable.refresh();
+    TPictureForm form(dm);
+    form.FormActivate();
+    EXPECT_FALSE(form.currentAge()->text().isEmpty());
+    EXPECT_EQ(form.pictureAge()->text().trimmed(), "13");  // on the picture's date in 2003
+    messages.addAnswer(MessageAnswer::Yes);
+    form.SetDefaultPictureClick();
+    EXPECT_EQ(messages.texts(), QStringList({"Are you sure you set to set this as the default picture for Ann?",
+                                             "This picture is now the default picture for: Ann."}));
+    EXPECT_EQ(messages.messages()[1].kind, MessageKind::Information);
+    EXPECT_EQ(dm.PersonPictureOf(1), 1);
+
+    // A link not yet saved.
+    m.db().exec("UPDATE Person SET PersonPicture = NULL");
+    messages.clear();
+    ASSERT_TRUE(dm.PicturePeopleTable.insert());
+    dm.PicturePeopleTable.setFieldValue("PersonID", 1);
+    messages.addAnswer(MessageAnswer::Yes);
+    form.SetDefaultPictureClick();
+    ASSERT_EQ(messages.messages().size(), 2);
+    EXPECT_EQ(messages.messages()[1].kind, MessageKind::Error);
+    EXPECT_EQ(dm.PersonPictureOf(1), -1);
+    dm.PicturePeopleTable.cancel();
+}
+
+TEST_F(PictureFormTest, CloseWithARefusedSaveStaysOpen)
+{
+    TPictureForm form(dm);
+    form.FormActivate();
+    ASSERT_TRUE(dm.PictureInfoTable.edit());
+    dm.PictureInfoTable.setFieldValue("PictureDescription", QVariant());
+    messages.addAnswer(MessageAnswer::Yes);
+    form.close();
+    EXPECT_FALSE(form.closed());
+    EXPECT_EQ(dm.PictureInfoTable.state(), DataSet::State::Edit);
+    EXPECT_EQ(messages.texts().first(), "Changes Not Saved, Save Changes?");
+    dm.PictureInfoTable.cancel();
 }
 
 TEST_F(PictureFormTest, MoveGivesTheSearchResultBackExactly)
