@@ -993,6 +993,8 @@ QWidget* TPictureForm::buildLinkTab(LinkTab tab)
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setDataSource(source);
+    grid->setColumnWidth(0, 40);
+    grid->setMinimumWidth(200);
     layout->addWidget(grid, 1);
 
     auto* side = new QVBoxLayout;

@@ -11,11 +11,13 @@
 #include "pictures/PictureForm.h"
 #include "pictures/Previews.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -431,6 +433,34 @@ TEST_F(PictureFormTest, MoveGivesTheSearchResultBackExactly)
         EXPECT_EQ(dm.SearchResult.items(), QStringList({"7", "3", "1"}));
         EXPECT_EQ(messages.texts(), c.texts);
     }
+}
+
+// With KV_SCREENSHOT_DIR set, saves a picture of each tab of the window as a
+// user sees it, with a preview made from a chosen file.
+TEST_F(PictureFormTest, PictureFormScreenshot)
+{
+    const QString jpeg = files.filePath("owl.jpg");
+    kv::test::writeQtJpeg(jpeg, kv::test::gradientPicture(640, 480));
+    m.db().exec("INSERT INTO PicturePeople (PictureID, PersonID) VALUES (1, 1)");
+    dm.PicturePeopleTable.refresh();
+    TPictureForm form(dm);
+    form.show();
+    QApplication::processEvents();
+    messages.addAnswer(MessageAnswer::No);  // the picture was taken in 2003
+    form.ChooseFile(jpeg);
+    EXPECT_EQ(messages.texts(), QStringList({"The File Date and the date you entered are different, Use File Date?"}));
+    EXPECT_TRUE(QFile::exists(PreviewPath(1)));
+    EXPECT_FALSE(form.previewImage()->isHidden());
+    EXPECT_TRUE(form.noPreviewLabel()->isHidden());
+    const QString dir = qEnvironmentVariable("KV_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+        for (int tab = 0; tab < form.tabs()->count(); ++tab) {
+            form.tabs()->setCurrentIndex(tab);
+            QApplication::processEvents();
+            EXPECT_TRUE(form.grab().save(QString("%1/picture-form-%2.png").arg(dir).arg(tab)));
+        }
+    }
+    dm.PictureInfoTable.cancel();
 }
 
 }  // namespace
