@@ -847,9 +847,21 @@ void TPictureForm::FindOthersClick(PictureLookup lookup)
     done(QDialog::Accepted);
 }
 
+QString TPictureForm::locationDirectory() const
+{
+    const qint64 locationId = currentId(QStringLiteral("StorageLocationID"));
+    if (locationId < 0)
+        return QString();
+    data::Query q(m_dm.KestrelviewDatabase());
+    q.addLine(QStringLiteral("Select Directory From \"StorageLocation.db\" Where StorageLocationID = ") +
+              QString::number(locationId));
+    q.open();
+    return data::readText(q, QStringLiteral("Directory"));
+}
+
 void TPictureForm::AddPreviewClick()
 {
-    const QString directory = data::readText(m_dm.StorageLocationTable, QStringLiteral("Directory"));
+    const QString directory = locationDirectory();
     const QString proposed = data::readText(table(), QStringLiteral("FileName"));
     const QString chosen = chooseImageFile(common::AddTrailingBackslash(directory), proposed);
     if (!chosen.isEmpty())
@@ -858,15 +870,7 @@ void TPictureForm::AddPreviewClick()
 
 void TPictureForm::FileBtnClick()
 {
-    const qint64 locationId = currentId(QStringLiteral("StorageLocationID"));
-    QString directory;
-    if (locationId >= 0) {
-        data::Query q(m_dm.KestrelviewDatabase());
-        q.addLine(QStringLiteral("Select Directory From \"StorageLocation.db\" Where StorageLocationID = ") +
-                  QString::number(locationId));
-        q.open();
-        directory = data::readText(q, QStringLiteral("Directory"));
-    }
+    const QString directory = locationDirectory();
     std::unique_ptr<common::TSelectFileForm> select = NewSelectFileForm(m_dm, this);
     if (!directory.isEmpty())
         select->setDirectory(directory);

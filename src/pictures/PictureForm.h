@@ -134,6 +134,8 @@ private:
     void recordMoved();
     void setRotateItem(int item);
     bool postIfEditing();
+    // The Directory of the picture's storage location (empty without one).
+    QString locationDirectory() const;
     // A new picture row is posted before links are added to it: without
     // the required-field checks, but never as a second copy of a
     // catalogued file. False when refused.

@@ -8,6 +8,7 @@
 #include "data/FieldValue.h"
 #include "data/Query.h"
 #include "data/SystemInfo.h"
+#include "pictures/BmpCodec.h"
 #include "pictures/PictureDetail.h"
 #include "pictures/Previews.h"
 
@@ -130,6 +131,12 @@ TEST_F(PictureDetailTest, UnreadableFilesGiveTheErrorImageAsPreview)
         {"empty.jpg", QByteArray()},
         {"truncated.jpg", kv::test::readBytes(jpeg).left(300)},
         {"huge.jpg", kv::test::flatJpeg(30000, 30000, 3, false)},
+        {"odd-depth.bmp", [] {
+             QByteArray bmp;
+             bmp::Encode(kv::test::gradientPicture(8, 8).convertToFormat(QImage::Format_BGR888), bmp);
+             bmp[28] = 7;  // bits per pixel
+             return bmp;
+         }()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -244,6 +244,42 @@ TEST_F(PictureFormTest, ANewPictureGetsItsPreviewAndTheFileDate)
     EXPECT_EQ(result, int(QDialog::Rejected));
 }
 
+TEST_F(PictureFormTest, AddPreviewStartsInTheLocationAndRotationLeavesOtherEditsPending)
+{
+    const QString jpeg = files.filePath("owl.jpg");
+    kv::test::writeQtJpeg(jpeg, kv::test::gradientPicture(640, 480));
+    setStored("DateTaken", "'" + QDate::currentDate().toString(Qt::ISODate) + "'");
+    const struct {
+        const char* location;
+        QString directory;
+    } cases[] = {{"1", "/tmp/"}, {"3", ""}};  // the shelf has no Directory
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.location);
+        dm.PictureInfoTable.cancel();
+        setStored("StorageLocationID", c.location);
+        TPictureForm form(dm);
+        form.FormActivate();
+        QStringList asked;
+        form.chooseImageFile = [&](const QString& directory, const QString& proposed) {
+            asked << directory << proposed;
+            return jpeg;
+        };
+        EXPECT_FALSE(form.rotateGroup()->isEnabled());
+        form.AddPreviewClick();
+        EXPECT_EQ(asked, QStringList({c.directory, "owl.jpg"}));
+        EXPECT_TRUE(form.rotateGroup()->isEnabled());
+        ASSERT_TRUE(dm.PictureInfoTable.edit());
+        dm.PictureInfoTable.setFieldValue("PictureDescription", "Pending");
+        form.RotateClick(1);
+        EXPECT_EQ(stored("RotateImage").toInt(), 90);
+        EXPECT_EQ(stored("ImageSizeX").toInt(), 150);
+        EXPECT_EQ(stored("PictureDescription").toString(), "Owl");
+        EXPECT_EQ(dm.PictureInfoTable.state(), DataSet::State::Edit);
+        EXPECT_TRUE(messages.messages().isEmpty()) << messages.texts().join('|').toStdString();
+    }
+    dm.PictureInfoTable.cancel();
+}
+
 TEST_F(PictureFormTest, DeletingTakesLinksDefaultAndPreview)
 {
     m.db().exec("INSERT INTO PicturePeople (PictureID, PersonID) VALUES (1, 1)");
@@ -300,6 +336,32 @@ TEST_F(PictureFormTest, BulkPauseButtonsGiveTheirResults)
         EXPECT_EQ(messages.messages().size(), 1);
         EXPECT_EQ(messages.messages()[0].kind, MessageKind::DestructiveQuestion);
     }
+}
+
+TEST_F(PictureFormTest, FindOthersShowTheFoundPicturesAndClose)
+{
+    m.db().exec("INSERT INTO PictureInfo (PictureID, PictureDescription, PlaceID, RatingID) VALUES (2, 'Heron', 1, 1), "
+                "(3, 'Fern', NULL, 1)");
+    dm.PictureInfoTable.refresh();
+    dm.PermittedRatings.append(1);
+    ASSERT_TRUE(dm.PictureInfoTable.locate("PictureID", 3));
+    {
+        TPictureForm form(dm);
+        form.FormActivate();
+        form.FindOthersClick(PictureLookup::Place);  // no place: nothing happens
+        EXPECT_FALSE(form.closed());
+        EXPECT_FALSE(dm.ShowSearchResult);
+    }
+    ASSERT_TRUE(dm.PictureInfoTable.locate("PictureID", 1));
+    TPictureForm form(dm);
+    form.FormActivate();
+    form.FindOthersClick(PictureLookup::Place);
+    EXPECT_TRUE(form.closed());
+    EXPECT_TRUE(dm.ShowSearchResult);
+    QStringList found = dm.SearchResult.items();
+    found.sort();
+    EXPECT_EQ(found, QStringList({"1", "2"}));
+    dm.ShowSearchResult = false;
 }
 
 TEST_F(PictureFormTest, FindOthersAreOffInSingleMode)
