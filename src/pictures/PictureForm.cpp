@@ -553,6 +553,13 @@ void TPictureForm::showEvent(QShowEvent* event)
     FormActivate();
 }
 
+void TPictureForm::changeEvent(QEvent* event)
+{
+    TCloseStepDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_closing)
+        FormActivate();
+}
+
 void TPictureForm::FormActivate()
 {
     const security::TSecurityData& r = security::SecurityData();

@@ -119,6 +119,7 @@ protected:
     bool FormClose(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;  // activation, as when a pick editor closes
 
 private:
     struct Lookup;
