@@ -498,3 +498,23 @@ PauseResult BulkLoader::enterFile(BulkLoadDefaults& d, const QString& file, cons
 }
 
 }  // namespace kv::storage
+
+namespace kv::storage {
+
+std::vector<ScanChoice> ScanChoices(data::TProgramDataForm& dm)
+{
+    data::LocalSqlResult result = dm.KestrelviewDatabase()->runLocalSql(QStringLiteral(
+        "Select SL.StorageLocationDescriptio, SL.StorageLocationID, SL.MediaType, SL.Directory, SL.DiscLabel "
+        "From \"StorageLocation.db\" SL, \"MediaType.db\" M Where (M.ShowFileName = True ) And "
+        "(M.MediaTypeID = SL.MediaType) Order By SL.DiscLabel, SL.StorageLocationDescriptio"));
+    std::vector<ScanChoice> out;
+    while (result.rows && result.rows->step()) {
+        const qint64 id = data::valueInteger(result.rows->column(1), -1);
+        out.push_back({.id = id,
+                       .text = data::valueText(result.rows->column(0)) + QStringLiteral("  ") +
+                               data::valueText(result.rows->column(4)) + QLatin1Char(';') + QString::number(id)});
+    }
+    return out;
+}
+
+}  // namespace kv::storage

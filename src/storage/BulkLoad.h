@@ -150,3 +150,17 @@ inline constexpr const char* kPreviewDirectoryLine =
     "Error: Directory: %s% Is The Preview Directory And Cannot Be Loaded";
 
 }  // namespace kv::storage
+
+namespace kv::storage {
+
+// One storage location offered by the scan chooser: those of media types
+// that show file names, by disc label and description. The text is the
+// description, two blanks, the disc label, ";" and the ID; the ID is kept
+// apart and never read back from the text.
+struct ScanChoice {
+    qint64 id = -1;
+    QString text;
+};
+std::vector<ScanChoice> ScanChoices(data::TProgramDataForm& dm);
+
+}  // namespace kv::storage

@@ -404,4 +404,38 @@ TEST_F(BulkLoadTest, ThreadedAndSingleThreadLoadsAgree)
     EXPECT_EQ(runs[0], runs[1]);
 }
 
+// The chooser offers the locations of media types that show file names,
+// by disc label then description, each with its ID kept apart.
+TEST_F(BulkLoadTest, ScanChoicesFollowTheMediaType)
+{
+    auto addMediaType = [&](bool showFileName) {
+        kv::data::Table& t = dm.MediaTypeTable;
+        EXPECT_TRUE(t.insert());
+        t.setFieldValue("MediaTypeDescription", "Type");
+        t.setFieldValue("ShowFileName", showFileName);
+        EXPECT_TRUE(t.post());
+        return kv::data::readInteger(t, "MediaTypeID");
+    };
+    const qint64 files = addMediaType(true);
+    const qint64 prints = addMediaType(false);
+    auto add = [&](const char* description, const char* label, qint64 mediaType) {
+        const qint64 id = addLocation(dir.path(), description);
+        kv::data::Table& t = dm.StorageLocationTable;
+        EXPECT_TRUE(t.edit());
+        t.setFieldValue("DiscLabel", label);
+        t.setFieldValue("MediaType", mediaType);
+        EXPECT_TRUE(t.post());
+        return id;
+    };
+    const qint64 b = add("Beta;7", "L1", files);
+    add("Album", "L0", prints);
+    const qint64 a = add("Alpha", "L1", files);
+    const auto choices = ScanChoices(dm);
+    ASSERT_EQ(choices.size(), 2u);
+    EXPECT_EQ(choices[0].id, a);
+    EXPECT_EQ(choices[0].text, QString("Alpha  L1;%1").arg(a));
+    EXPECT_EQ(choices[1].id, b);
+    EXPECT_EQ(choices[1].text, QString("Beta;7  L1;%1").arg(b));
+}
+
 }  // namespace
