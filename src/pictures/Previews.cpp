@@ -124,11 +124,15 @@ void WritePreview(qint64 pictureId, const QImage& bitmap)
     // Encoded and scrambled in memory, then written once: the same bytes as
     // saving and scrambling the file in place, without a window in which
     // the preview is plain or half written.
+    common::WriteFileReplacing(PreviewPath(pictureId), PreviewBytes(bitmap, data::SystemInfo().EncryptionKey));
+}
+
+QByteArray PreviewBytes(const QImage& bitmap, const QString& key)
+{
     QByteArray bytes = JpegBytes(bitmap);
-    const QString key = data::SystemInfo().EncryptionKey;
     if (!key.isEmpty())
         ScrambleBytes(bytes, KeyBytes(key));
-    common::WriteFileReplacing(PreviewPath(pictureId), bytes);
+    return bytes;
 }
 
 QImage LoadPreview(const QString& fileName, const QString& key, bool writeBack)

@@ -33,6 +33,10 @@ QStringList ListPreviewFiles(const QString& previewDirectory);
 // fitted into the preview box of the settings.
 QImage MakePreviewBitmap(const QString& pictureFile);
 
+// The bytes of a preview file for the bitmap: a baseline JPEG of quality
+// 90, scrambled with the key when it is not empty. Safe on any thread.
+QByteArray PreviewBytes(const QImage& bitmap, const QString& key);
+
 // Writes the bitmap as the picture's preview: a baseline JPEG of quality
 // 90, scrambled with the EncryptionKey setting when that is not empty. The
 // finished file replaces the old preview in one step, so a failed write

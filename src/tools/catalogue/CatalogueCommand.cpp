@@ -1,5 +1,6 @@
 #include "tools/catalogue/CatalogueCommand.h"
 
+#include "tools/catalogue/BulkCommands.h"
 #include "tools/catalogue/MaintenanceCommands.h"
 #include "tools/catalogue/TransferCommands.h"
 
@@ -18,7 +19,7 @@ const char* kUsage =
     "       kestrelview-catalogue tables DIR\n"
     "       kestrelview-catalogue where [PROGRAM_DIR]\n";
 
-void printUsage(QTextStream& err) { err << kUsage << kTransferUsage << kMaintenanceUsage; }
+void printUsage(QTextStream& err) { err << kUsage << kTransferUsage << kMaintenanceUsage << kBulkUsage; }
 
 int create(const QString& dir, QTextStream& out)
 {
@@ -89,6 +90,8 @@ int runCatalogueCommand(const QStringList& arguments, QTextStream& out, QTextStr
         return runTransferCommand(arguments, out, err);
     if (isMaintenanceCommand(command))
         return runMaintenanceCommand(arguments, out, err);
+    if (isBulkCommand(command))
+        return runBulkCommand(arguments, out, err);
     const bool known = (command == u"create" && arguments.size() == 2) || (command == u"sql" && arguments.size() == 3)
                        || (command == u"tables" && arguments.size() == 2)
                        || (command == u"where" && arguments.size() <= 2);

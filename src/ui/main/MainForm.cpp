@@ -12,6 +12,7 @@
 #include "security/SecurityForm.h"
 #include "security/SetupUsersForm.h"
 #include "security/UserForm.h"
+#include "storage/BulkLoadForm.h"
 #include "ui/main/MainMenu.h"
 
 #include <QDesktopServices>
@@ -150,12 +151,21 @@ void TMainForm::buildMenus()
         {"&File/&Pack Database", admin::PackDatabaseClick},
         {"&File/Clear Database", admin::ClearDatabaseClick},
         {"&File/&Information", admin::InformationClick},
-        {"&Tools/Reset Image Size", admin::ResetImageSizeClick}};
+        {"&Tools/Reset Image Size", admin::ResetImageSizeClick},
+        {"&Picture/&Bulk Load", storage::BulkLoadClick},
+        {"&Tools/Sca&n For New Pictures", storage::ScanForNewPicturesClick}};
     for (const auto& [key, command] : maintenance)
         connect(action(QString::fromLatin1(key)), &QAction::triggered, this, [this, command = command] {
             if (m_dm)
                 command(*m_dm, this);
         });
+}
+
+void TMainForm::setDataModule(data::TProgramDataForm* dm)
+{
+    m_dm = dm;
+    if (dm)
+        storage::InstallBulkLoadWindows(*dm);
 }
 
 QAction* TMainForm::action(const QString& key) const { return m_actions.value(key); }

@@ -26,7 +26,8 @@ class TMainForm : public QMainWindow {
 public:
     explicit TMainForm(bool databaseReadOnly, bool showClearDatabase = false, QWidget* parent = nullptr);
 
-    void setDataModule(data::TProgramDataForm* dm) { m_dm = dm; }
+    // Also makes the bulk load the storage location editor's scan window.
+    void setDataModule(data::TProgramDataForm* dm);
 
     // The item of a menu by its key ("&File/&Exit"); the top-level menu's
     // action for a key without an item ("&Tools").
