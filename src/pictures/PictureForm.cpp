@@ -25,6 +25,7 @@
 #include "pictures/PreviewBox.h"
 #include "search/QueryBuilder.h"
 #include "security/SecurityData.h"
+#include "storage/BulkLoad.h"
 #include "storage/MediaTypeFlags.h"
 #include "web/RecordLoads.h"
 
@@ -1305,6 +1306,19 @@ int OpenBulkPausePicture(data::TProgramDataForm& dm, const QString& pictureFile,
 {
     return openOn(dm, owner, PictureFormMode::BulkPause,
                   [&](TPictureForm& f) { f.SetBulkPictureFile(pictureFile, showPreview); });
+}
+
+void InstallBulkPauseEditor(data::TProgramDataForm& dm)
+{
+    storage::setPauseEditor([&dm](qint64 pictureId, const QString& file, bool showPreview) {
+        if (!dm.PictureInfoTable.locate(QStringLiteral("PictureID"), pictureId))
+            return storage::PauseResult::Next;
+        switch (OpenBulkPausePicture(dm, file, showPreview)) {
+        case kBulkAbort: return storage::PauseResult::Abort;
+        case kBulkContinue: return storage::PauseResult::StopPausing;
+        default: return storage::PauseResult::Next;
+        }
+    });
 }
 
 }  // namespace kv::pictures

@@ -204,4 +204,7 @@ int OpenSlidePicture(data::TProgramDataForm& dm, QWidget* owner = nullptr);
 int OpenBulkPausePicture(data::TProgramDataForm& dm, const QString& pictureFile, bool showPreview,
                          QWidget* owner = nullptr);
 
+// Makes this window the one a bulk load pauses in after each picture.
+void InstallBulkPauseEditor(data::TProgramDataForm& dm);
+
 }  // namespace kv::pictures

@@ -10,6 +10,7 @@
 #include "data/Query.h"
 #include "pictures/PictureForm.h"
 #include "pictures/Previews.h"
+#include "storage/BulkLoad.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -336,6 +337,40 @@ TEST_F(PictureFormTest, BulkPauseButtonsGiveTheirResults)
         EXPECT_EQ(messages.messages().size(), 1);
         EXPECT_EQ(messages.messages()[0].kind, MessageKind::DestructiveQuestion);
     }
+}
+
+TEST_F(PictureFormTest, ABulkLoadPausesInThisWindowOnTheLoadedPicture)
+{
+    m.db().exec("INSERT INTO PictureInfo (PictureID, PictureDescription, RatingID) VALUES (2, 'Heron', 1)");
+    dm.PictureInfoTable.refresh();
+    dm.PictureInfoTable.first();
+    InstallBulkPauseEditor(dm);
+    const struct {
+        qint64 picture;
+        const char* button;
+        kv::storage::PauseResult result;
+        bool shown;
+    } cases[] = {
+        {2, "Abort", kv::storage::PauseResult::Abort, true},
+        {2, "Continue", kv::storage::PauseResult::StopPausing, true},
+        {99, "Abort", kv::storage::PauseResult::Next, false},  // a row that is gone: no window
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        bool shown = false;
+        kv::common::ModalHandlerScope modal([&](QObject& window) {
+            auto& form = dynamic_cast<TPictureForm&>(window);
+            shown = true;
+            form.FormActivate();
+            EXPECT_EQ(readInteger(dm.PictureInfoTable, "PictureID"), c.picture);
+            messages.addAnswer(MessageAnswer::Yes);
+            form.button(c.button)->click();
+            return form.result();
+        });
+        EXPECT_EQ(kv::storage::pauseEditor()(c.picture, files.filePath("x.jpg"), false), c.result);
+        EXPECT_EQ(shown, c.shown);
+    }
+    kv::storage::setPauseEditor({});
 }
 
 TEST_F(PictureFormTest, FindOthersShowTheFoundPicturesAndClose)

@@ -8,6 +8,7 @@
 #include "common/WindowPosition.h"
 #include "data/ProgramDataForm.h"
 #include "data/SystemInfo.h"
+#include "pictures/PictureForm.h"
 #include "security/SecurityData.h"
 #include "security/SecurityForm.h"
 #include "security/SetupUsersForm.h"
@@ -164,8 +165,10 @@ void TMainForm::buildMenus()
 void TMainForm::setDataModule(data::TProgramDataForm* dm)
 {
     m_dm = dm;
-    if (dm)
+    if (dm) {
         storage::InstallBulkLoadWindows(*dm);
+        pictures::InstallBulkPauseEditor(*dm);
+    }
 }
 
 QAction* TMainForm::action(const QString& key) const { return m_actions.value(key); }
