@@ -283,3 +283,27 @@ TEST_F(PictureActionsTest, CopyResizesAndRotatesLeavingSourcesAndRows)
         EXPECT_EQ(locationOf(c.id), 1);
     }
 }
+
+TEST_F(PictureActionsTest, CopyOfARotatedBmpToALargestSideOfOne)
+{
+    picture(1, "turned.bmp", 1, false);
+    QImage image(QSize(30, 20), QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(oldDir + "turned.bmp", "BMP"));
+    sql("UPDATE PictureInfo SET RotateImage = 90 WHERE PictureID = 1");
+    const ActionReport r = CopyFoundPictures(dm, ids({1}), newDir, true, true, 1);
+    EXPECT_EQ(r.done, 1);
+    const QSize copied = QImageReader(newDir + "turned.bmp").size();
+    EXPECT_EQ(std::max(copied.width(), copied.height()), 1);
+    EXPECT_EQ(QImageReader(oldDir + "turned.bmp").size(), QSize(30, 20));
+}
+
+TEST_F(PictureActionsTest, ACopyThatCannotBeWrittenIsListed)
+{
+    picture(1, "a.jpg");
+    writeFile(files.filePath("blocked"), "a file where the directory should be");
+    const ActionReport r = CopyFoundPictures(dm, ids({1}), files.filePath("blocked"), false, false, 640);
+    EXPECT_EQ(r.done, 0);
+    EXPECT_EQ(r.notDone.size(), 1);
+    EXPECT_EQ(readFile(oldDir + "a.jpg"), "a.jpg");
+}
