@@ -3,6 +3,7 @@
 #include "support/TempCatalogue.h"
 #include "support/TestFiles.h"
 
+#include "common/FileTransfer.h"
 #include "common/MessageService.h"
 #include "data/IdList.h"
 #include "data/Query.h"
@@ -17,6 +18,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using namespace kv::storage;
 using kv::common::MessageAnswer;
@@ -306,4 +309,21 @@ TEST_F(PictureActionsTest, ACopyThatCannotBeWrittenIsListed)
     EXPECT_EQ(r.done, 0);
     EXPECT_EQ(r.notDone.size(), 1);
     EXPECT_EQ(readFile(oldDir + "a.jpg"), "a.jpg");
+}
+
+TEST_F(PictureActionsTest, AFailedFileMoveKeepsTheFileAndTheRecord)
+{
+    picture(1, "a.jpg");
+    picture(2, "", 1, false);  // no file: re-pointed only
+    const kv::common::RenameFunction previous = kv::common::setRenameFunction(
+        [](const QByteArray&, const QByteArray&, bool) { return EIO; });
+    const ActionReport r = MoveFoundPictures(dm, ids({1, 2}), 2, true);
+    kv::common::setRenameFunction(previous);
+    EXPECT_EQ(locationOf(1), 1);
+    EXPECT_EQ(locationOf(2), 2);
+    EXPECT_EQ(readFile(oldDir + "a.jpg"), "a.jpg");
+    EXPECT_FALSE(QFile::exists(newDir + "a.jpg"));
+    EXPECT_EQ(r.done, 1);
+    ASSERT_EQ(r.notDone.size(), 1);
+    EXPECT_TRUE(r.notDone.first().startsWith("1 a.jpg"));
 }
