@@ -30,37 +30,6 @@ bool sameDirectory(const QString& a, const QString& b)
 // Whether the name is taken in the directory, also by a dangling link.
 bool nameTaken(const QString& path) { return QFileInfo(path).exists() || QFileInfo(path).isSymLink(); }
 
-// Ends the progress display however the move ends.
-class ProgressScope {
-public:
-    ProgressScope(MoveProgress* progress, int rows)
-        : m_progress(rows > 0 ? progress : nullptr)
-    {
-        if (m_progress)
-            m_progress->begin(rows);
-    }
-    ~ProgressScope()
-    {
-        if (m_progress)
-            m_progress->end();
-    }
-    ProgressScope(const ProgressScope&) = delete;
-    ProgressScope& operator=(const ProgressScope&) = delete;
-    void step()
-    {
-        if (m_progress)
-            m_progress->step();
-    }
-    void pulse()
-    {
-        if (m_progress)
-            m_progress->pulse();
-    }
-
-private:
-    MoveProgress* m_progress;
-};
-
 struct LocationFile {
     QString name;
     bool missing = false;  // not found, and the user chose Ignore
@@ -153,7 +122,7 @@ LocationMoveResult MoveLocationFiles(data::TProgramDataForm& dm, const QString& 
             return refuse(QStringLiteral("Error: The Files Are Already In The Directory: ") + target);
         pictures = readPictureFiles(dm, locationId, result.skipped);
     }
-    ProgressScope shown(progress, static_cast<int>(pictures.rows.size()));
+    MoveProgressScope shown(progress, static_cast<int>(pictures.rows.size()));
 
     // Nothing is ever replaced: another file of a location file's name in
     // the new directory stops the move before it starts.

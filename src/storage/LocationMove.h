@@ -24,6 +24,39 @@ public:
     virtual void end() = 0;
 };
 
+// Shows the progress for the life of a block (only when there are rows)
+// and ends it however the block ends.
+class MoveProgressScope {
+public:
+    MoveProgressScope(MoveProgress* progress, int rows)
+        : m_progress(rows > 0 ? progress : nullptr)
+    {
+        if (m_progress)
+            m_progress->begin(rows);
+    }
+    ~MoveProgressScope()
+    {
+        if (m_progress)
+            m_progress->end();
+    }
+    MoveProgressScope(const MoveProgressScope&) = delete;
+    MoveProgressScope& operator=(const MoveProgressScope&) = delete;
+    void step(int by = 1)
+    {
+        if (m_progress)
+            for (int i = 0; i < by; ++i)
+                m_progress->step();
+    }
+    void pulse()
+    {
+        if (m_progress)
+            m_progress->pulse();
+    }
+
+private:
+    MoveProgress* m_progress;
+};
+
 // Moves one file of the location (source path) into the new directory under
 // its name. TransferFile (move, never replacing) unless a test says otherwise.
 using FileMover =

@@ -6,7 +6,9 @@
 #include "common/ModalWindows.h"
 #include "reference/editors/PersonForm.h"
 #include "data/SystemInfo.h"
+#include "pictures/PictureForm.h"
 #include "security/SecurityData.h"
+#include "storage/MoveCopyForm.h"
 #include "ui/main/MainForm.h"
 #include "ui/main/MainMenu.h"
 #include "ui/main/SearchCommand.h"
@@ -250,4 +252,27 @@ TEST_F(MainFormTest, TablesMenuOpensTheEditors)
     for (const char* item : {"&Tables/&Person", "&Tables/&Place"})
         form.action(item)->trigger();
     EXPECT_EQ(opened, QStringList({"kv::reference::TPersonForm", "kv::reference::TPlaceForm"}));
+}
+
+TEST_F(MainFormTest, ThePictureEditorsMoveOpensTheActionsWindowInMoveMode)
+{
+    kv::test::OpenDataModule m;
+    TMainForm form(false);
+    form.setDataModule(&m.dm);
+    const kv::pictures::MoveWindow installed = kv::pictures::setPictureMoveWindow({});
+    ASSERT_TRUE(installed);
+    m.dm.SearchResult.append(4);
+    QString title;
+    int mode = -1;
+    kv::common::ModalHandlerScope modal([&](QObject& window) {
+        if (auto* actions = qobject_cast<kv::storage::TMoveCopyForm*>(&window)) {
+            title = actions->windowTitle();
+            mode = actions->mode();
+        }
+        return 0;
+    });
+    EXPECT_EQ(installed(nullptr), 0);
+    kv::pictures::setPictureMoveWindow(installed);
+    EXPECT_EQ(title, "Move");
+    EXPECT_EQ(mode, kv::storage::TMoveCopyForm::Move);
 }

@@ -14,6 +14,7 @@
 #include "security/SetupUsersForm.h"
 #include "security/UserForm.h"
 #include "storage/BulkLoadForm.h"
+#include "storage/MoveCopyForm.h"
 #include "ui/main/MainMenu.h"
 
 #include <QDesktopServices>
@@ -168,6 +169,9 @@ void TMainForm::setDataModule(data::TProgramDataForm* dm)
     if (dm) {
         storage::InstallBulkLoadWindows(*dm);
         pictures::InstallBulkPauseEditor(*dm);
+        // The picture editor's "Move" opens the actions window in move mode.
+        pictures::setPictureMoveWindow(
+            [dm](QWidget* owner) { return storage::RunMoveCopyForm(*dm, storage::TMoveCopyForm::Move, owner); });
     }
 }
 
