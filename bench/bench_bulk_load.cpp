@@ -9,6 +9,8 @@
 // KV_BULK_FILES sets the number of files of (a) and (b) (default 1000);
 // the files are copies of 20 distinct pictures, so that making them does
 // not take longer than loading them.
+#include "BenchPictures.h"
+
 #include "data/Database.h"
 #include "data/ProgramDataForm.h"
 #include "data/SystemInfo.h"
@@ -32,8 +34,6 @@
 namespace {
 
 constexpr int kDistinct = 20;
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
 constexpr int kCatalogued = 10000;
 
 int fileCount()
@@ -42,23 +42,6 @@ int fileCount()
     return n > 0 ? n : 1000;
 }
 
-QImage cameraPicture(quint32 seed)
-{
-    QImage image(kWidth, kHeight, QImage::Format_BGR888);
-    quint32 state = seed * 2654435761u + 1;
-    const int tint = static_cast<int>(seed % 64);
-    for (int y = 0; y < kHeight; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < kWidth; ++x, row += 3) {
-            state = state * 1664525u + 1013904223u;
-            const int noise = static_cast<int>((state >> 27) & 15) - 8;
-            row[0] = static_cast<uchar>(std::clamp(64 + tint + (x + y) * 96 / (kWidth + kHeight) + noise, 0, 255));
-            row[1] = static_cast<uchar>(std::clamp(y * 200 / kHeight + noise, 0, 255));
-            row[2] = static_cast<uchar>(std::clamp(x * 220 / kWidth + noise, 0, 255));
-        }
-    }
-    return image;
-}
 
 struct CameraFiles {
     QTemporaryDir dir;
@@ -72,7 +55,7 @@ struct CameraFiles {
         QStringList originals;
         for (int i = 0; i < kDistinct; ++i) {
             const QString file = dir.filePath(QStringLiteral("original%1.jpg").arg(i));
-            kv::pictures::SaveBitmapAsJpeg(file, cameraPicture(static_cast<quint32>(i)));
+            kv::pictures::SaveBitmapAsJpeg(file, kv::bench::cameraPicture(static_cast<quint32>(i)));
             originals << file;
         }
         for (int i = 0; i < fileCount(); ++i) {

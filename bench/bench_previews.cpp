@@ -7,6 +7,7 @@
 //      process, on one thread (VIPS_CONCURRENCY=1) and with its own
 //      threads, for comparison.
 // Counter "pictures/s": previews made per second of wall time.
+#include "BenchPictures.h"
 #include "pictures/ImageFiles.h"
 
 #include <QDir>
@@ -25,27 +26,8 @@
 namespace {
 
 constexpr int kPictures = 100;
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
 constexpr int kBox = 200;
 
-QImage cameraPicture(quint32 seed)
-{
-    QImage image(kWidth, kHeight, QImage::Format_BGR888);
-    quint32 state = seed * 2654435761u + 1;
-    const int tint = static_cast<int>(seed % 64);
-    for (int y = 0; y < kHeight; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < kWidth; ++x, row += 3) {
-            state = state * 1664525u + 1013904223u;
-            const int noise = static_cast<int>((state >> 27) & 15) - 8;
-            row[0] = static_cast<uchar>(std::clamp(64 + tint + (x + y) * 96 / (kWidth + kHeight) + noise, 0, 255));
-            row[1] = static_cast<uchar>(std::clamp(y * 200 / kHeight + noise, 0, 255));
-            row[2] = static_cast<uchar>(std::clamp(x * 220 / kWidth + noise, 0, 255));
-        }
-    }
-    return image;
-}
 
 // The camera files, made once per run.
 struct CameraFiles {
@@ -57,7 +39,7 @@ struct CameraFiles {
     {
         for (int i = 0; i < kPictures; ++i) {
             const QString file = dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
-            kv::pictures::SaveBitmapAsJpeg(file, cameraPicture(static_cast<quint32>(i)));
+            kv::pictures::SaveBitmapAsJpeg(file, kv::bench::cameraPicture(static_cast<quint32>(i)));
             bytes += QFileInfo(file).size();
             files << file;
         }
